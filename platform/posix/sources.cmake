@@ -1,0 +1,3 @@
+target_sources(pos_platform PRIVATE
+  posix/com_abi.cpp
+)
