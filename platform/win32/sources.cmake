@@ -1,3 +1,4 @@
 target_sources(pos_platform PRIVATE
+  win32/type_library.cpp
 )
 target_link_libraries(pos_platform PUBLIC ole32 oleaut32 uuid)

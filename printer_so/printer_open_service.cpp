@@ -1,0 +1,75 @@
+#include "component/bstr.h"
+#include "opos_constants.h"
+#include "printer_configuration.h"
+#include "printer_service.h"
+
+namespace pos::printer {
+
+using namespace pos::opos;
+
+namespace {
+constexpr std::uint32_t kOptionTrace = 0x10;
+
+// Trace text is 8-bit; characters outside Latin-1 show as '?'.
+std::string traceText(const std::u16string& text) {
+    std::string out;
+    for (char16_t c : text) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
+    return out;
+}
+}  // namespace
+
+void PrinterService::resetState() {
+    state_.Claimed = false;
+    state_.Pages.active = false;
+    state_.Pages.buffer.clear();
+    state_.PaperWidth = 3;
+    state_.RecLineChars = 48;
+    state_.RecLineWidth = 576;
+}
+
+std::int32_t PrinterService::OpenService(const String& deviceClass, const String& deviceName,
+                                         IDispatch* target) {
+    eventTarget_ = target;
+    resetState();
+
+    // A thread already in an apartment of this kind answers S_FALSE, which is fine.
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    PrinterConfiguration config;
+    if (SUCCEEDED(init)) {
+        auto store = platform_.openRegistry ? platform_.openRegistry() : nullptr;
+        config = readPrinterConfiguration(store.get());
+    }
+
+    state_.DeviceType = config.deviceType;
+    state_.PaperWidth = config.paperWidth;
+    state_.RecLineChars = config.paperWidth == 2 ? 32 : 48;
+    state_.RecLineWidth = config.paperWidth == 2 ? 384 : 576;
+    state_.DeviceID = config.deviceId;
+    // Once on, tracing stays on for the life of the library.
+    if ((config.option & kOptionTrace) != 0) trace_.setEnabled(true);
+
+    trace_.Write("OpenService:\nDeviceClass:%s,DeviceName:%s\n", traceText(deviceClass).c_str(),
+                 traceText(deviceName).c_str());
+
+    bool opened = false;
+    if (SUCCEEDED(init)) {
+        if (state_.DeviceType == kDeviceUsb) {
+            trace_.Write("OpenService:Using USB Port!\n");
+            opened = link_.OpenUsb(state_.DeviceID);
+        } else if (state_.DeviceType == kDeviceSerial) {
+            const SerialSettings& s = config.serial;
+            trace_.Write("OpenService:Using COM Port!\n");
+            trace_.Write("%s, BaudRate:%d, Parity:%d, DataLength:%d, StopBit:%d, FlowControl:%d\n",
+                         s.PortName.c_str(), s.BaudRate, s.Parity, s.DataLength, s.StopBits,
+                         s.FlowControl);
+            opened = link_.OpenSerial(s);
+        }
+    }
+    if (!opened) {
+        trace_.Write("OpenService:Initial interface fail!\n");
+        return OPOS_E_ILLEGAL;
+    }
+    return OPOS_SUCCESS;
+}
+
+}  // namespace pos::printer

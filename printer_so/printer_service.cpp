@@ -1,0 +1,88 @@
+#include "printer_service.h"
+
+#include "component/bstr.h"
+#include "opos_constants.h"
+#include "wait_pumping.h"
+
+namespace pos::printer {
+
+using namespace pos::opos;
+
+namespace {
+constexpr ComPort::Options kPrinterPortOptions{.purgeOnOpen = true, .recordRaw = true};
+}  // namespace
+
+PrinterService::PrinterService(PrinterPlatform platform)
+    : platform_(std::move(platform)),
+      trace_(TraceLog::Options{.recordingHeader = true, .rawFile = true}, platform_.traceDirectory),
+      comPort_(std::move(platform_.serial), trace_, kPrinterPortOptions),
+      // Until the first OpenService the device type is none: output goes nowhere and every
+      // link operation reports success, so early calls never reach a device.
+      link_(comPort_, *platform_.usb, state_.DeviceType, &state_.Pages, {}) {}
+
+PrinterService::~PrinterService() { comPort_.Close(); }
+
+bool PrinterService::powerTestPasses() {
+    return state_.DeviceType != kDeviceSerial || comPort_.IsCtsOn();
+}
+
+std::int32_t PrinterService::COFreezeEvents(std::int32_t) { return OPOS_SUCCESS; }
+
+std::int32_t PrinterService::ClaimDevice(std::int32_t timeout) {
+    trace_.Write("ClaimDevice:0x%x\n", static_cast<unsigned>(timeout));
+    WaitPumping(*platform_.pump, static_cast<std::uint32_t>(timeout));
+    if (powerTestPasses()) {
+        state_.Claimed = true;
+        trace_.Write("ClaimDevice:OPOS_SUCCESS\n");
+        return OPOS_SUCCESS;
+    }
+    state_.Claimed = false;
+    trace_.Write("ClaimDevice:OPOS_E_TIMEOUT\n");
+    return OPOS_E_TIMEOUT;
+}
+
+std::int32_t PrinterService::ReleaseDevice() {
+    trace_.Write("======ReleaseDevice======\n");
+    link_.Close();
+    state_.Claimed = false;
+    return OPOS_SUCCESS;
+}
+
+std::int32_t PrinterService::CloseService() {
+    trace_.Write("======CloseService=====\n");
+    link_.Close();
+    state_.Claimed = false;
+    return OPOS_SUCCESS;
+}
+
+std::int32_t PrinterService::refuse(const char* method) {
+    trace_.Write("%s:Aways return OPOS_E_ILLEGAL\n", method);
+    return OPOS_E_ILLEGAL;
+}
+
+std::int32_t PrinterService::BeginInsertion(std::int32_t) { return refuse("BeginInsertion"); }
+std::int32_t PrinterService::BeginRemoval(std::int32_t) { return refuse("BeginRemoval"); }
+std::int32_t PrinterService::EndInsertion() { return refuse("EndInsertion"); }
+std::int32_t PrinterService::EndRemoval() { return refuse("EndRemoval"); }
+std::int32_t PrinterService::PrintTwoNormal(std::int32_t, const String&, const String&) {
+    return refuse("PrintTwoNormal");
+}
+std::int32_t PrinterService::SetLogo(std::int32_t, const String&) { return refuse("SetLogo"); }
+std::int32_t PrinterService::ValidateData(std::int32_t, const String&) { return refuse("ValidateData"); }
+std::int32_t PrinterService::ChangePrintSide(std::int32_t) { return refuse("ChangePrintSide"); }
+std::int32_t PrinterService::MarkFeed(std::int32_t) { return refuse("MarkFeed"); }
+std::int32_t PrinterService::ResetStatistics(const String&) { return refuse("ResetStatistics"); }
+std::int32_t PrinterService::RetrieveStatistics(String&) { return refuse("RetrieveStatistics"); }
+std::int32_t PrinterService::UpdateStatistics(const String&) { return refuse("UpdateStatistics"); }
+std::int32_t PrinterService::CompareFirmwareVersion(const String&, LongOut&) {
+    return refuse("CompareFirmwareVersion");
+}
+std::int32_t PrinterService::UpdateFirmware(const String&) { return refuse("UpdateFirmware"); }
+std::int32_t PrinterService::ClearPrintArea() { return refuse("ClearPrintArea"); }
+std::int32_t PrinterService::PageModePrint(std::int32_t) { return refuse("PageModePrint"); }
+std::int32_t PrinterService::DrawRuledLine(std::int32_t, const String&, std::int32_t, std::int32_t,
+                                           std::int32_t, std::int32_t) {
+    return refuse("DrawRuledLine");
+}
+
+}  // namespace pos::printer
