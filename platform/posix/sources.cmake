@@ -2,3 +2,14 @@ target_sources(pos_platform PRIVATE
   posix/com_abi.cpp
   posix/type_library.cpp
 )
+
+# The registry kept in a SQLite database.
+find_package(SQLite3 REQUIRED GLOBAL)  # GLOBAL: static-library users link it too
+target_sources(pos_platform PRIVATE
+  posix/registry_names.cpp
+  posix/sqlite_query.cpp
+  posix/sqlite_registry_schema.cpp
+  posix/sqlite_registry_store.cpp
+  posix/system_registry.cpp
+)
+target_link_libraries(pos_platform PRIVATE SQLite::SQLite3)
