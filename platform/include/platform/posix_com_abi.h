@@ -105,9 +105,6 @@ enum VARENUM : VARTYPE {
 
 struct IUnknown;
 struct IDispatch;
-struct ITypeInfo;  // never implemented here; GetTypeInfo answers E_NOTIMPL
-struct IConnectionPoint;
-struct IEnumConnectionPoints;
 
 struct VARIANT {
     VARTYPE vt;
@@ -182,6 +179,20 @@ struct IUnknown {
 
 protected:
     ~IUnknown() = default;
+};
+
+// Never implemented here: there are no type libraries and no connection points on POSIX.
+struct ITypeInfo : IUnknown {
+protected:
+    ~ITypeInfo() = default;
+};
+struct IConnectionPoint : IUnknown {
+protected:
+    ~IConnectionPoint() = default;
+};
+struct IEnumConnectionPoints : IUnknown {
+protected:
+    ~IEnumConnectionPoints() = default;
 };
 
 struct IDispatch : IUnknown {

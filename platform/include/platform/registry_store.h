@@ -32,7 +32,7 @@ public:
     virtual bool keyExists(Hive hive, std::string_view path) = 0;
     // Creates the key and any missing parents.
     virtual bool createKey(Hive hive, std::string_view path) = 0;
-    // Deletes the key with all its subkeys and values; true when it is gone afterwards.
+    // Deletes the key with all its subkeys and values; false when there was no such key.
     virtual bool deleteKeyTree(Hive hive, std::string_view path) = 0;
     virtual std::vector<std::string> subkeys(Hive hive, std::string_view path) = 0;
 
