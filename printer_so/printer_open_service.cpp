@@ -1,5 +1,10 @@
+#include <chrono>
+#include <cstring>
+#include <thread>
+
 #include "component/bstr.h"
 #include "opos_constants.h"
+#include "printer_commands.h"
 #include "printer_configuration.h"
 #include "printer_service.h"
 
@@ -25,6 +30,28 @@ void PrinterService::resetState() {
     state_.PaperWidth = 3;
     state_.RecLineChars = 48;
     state_.RecLineWidth = 576;
+    state_.Settings = PrintSettings{};
+}
+
+bool PrinterService::deviceCheckPasses() {
+    // Only a powered serial printer is asked who it is.
+    if (state_.DeviceType == kDeviceUsb || !powerTestPasses()) return true;
+    CommandBuffer request;
+    link_.PutCommand(request, kIdentify, DeviceLink::kAtEnd);
+    link_.PutCommand(request, DeviceLink::kSend, DeviceLink::kAtEnd);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::uint8_t length = 0;
+    link_.Read(&length, 1);
+    // A length byte above 127 reads as negative and asks for nothing; the reply is cut to the
+    // buffer whatever length the printer claims.
+    constexpr std::int32_t kReplyRoom = 29;
+    std::uint8_t reply[kReplyRoom] = {};
+    const auto claimed = static_cast<std::int32_t>(static_cast<std::int8_t>(length));
+    link_.Read(reply, claimed < kReplyRoom ? claimed : kReplyRoom);
+    for (const char* model : kModelList) {
+        if (std::memcmp(reply, model, 8) == 0) return true;
+    }
+    return false;
 }
 
 std::int32_t PrinterService::OpenService(const String& deviceClass, const String& deviceName,
@@ -69,6 +96,14 @@ std::int32_t PrinterService::OpenService(const String& deviceClass, const String
         trace_.Write("OpenService:Initial interface fail!\n");
         return OPOS_E_ILLEGAL;
     }
+    if (!deviceCheckPasses()) {
+        trace_.Write("OpenService:Check device fail!\n");
+        return OPOS_E_ILLEGAL;
+    }
+    CommandBuffer start;
+    link_.PutCommand(start, kCharacterSize, DeviceLink::kAtEnd);
+    link_.PutCommand(start, kAutoStatusBack, DeviceLink::kAtEnd);
+    link_.PutCommand(start, DeviceLink::kSend, DeviceLink::kAtEnd);
     return OPOS_SUCCESS;
 }
 

@@ -2,6 +2,7 @@
 
 #include "component/bstr.h"
 #include "opos_constants.h"
+#include "printer_commands.h"
 #include "wait_pumping.h"
 
 namespace pos::printer {
@@ -18,7 +19,10 @@ PrinterService::PrinterService(PrinterPlatform platform)
       comPort_(std::move(platform_.serial), trace_, kPrinterPortOptions),
       // Until the first OpenService the device type is none: output goes nowhere and every
       // link operation reports success, so early calls never reach a device.
-      link_(comPort_, *platform_.usb, state_.DeviceType, &state_.Pages, {}) {}
+      link_(comPort_, *platform_.usb, state_.DeviceType, &state_.Pages,
+            [this](CommandBuffer& buffer, std::int32_t number, std::int32_t placement) {
+                return putPrinterCommand(state_.Settings, buffer, number, placement);
+            }) {}
 
 PrinterService::~PrinterService() { comPort_.Close(); }
 

@@ -94,6 +94,7 @@ private:
     std::int32_t notYetAvailable(const char* method);
     void resetState();
     bool powerTestPasses();
+    bool deviceCheckPasses();
 
     PrinterPlatform platform_;
     TraceLog trace_;

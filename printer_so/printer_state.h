@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "device_link.h"
+#include "print_settings.h"
 
 namespace pos::printer {
 
@@ -18,7 +19,12 @@ struct PrinterState {
     std::int32_t RecLineChars = 48;
     std::int32_t RecLineWidth = 576;
 
+    PrintSettings Settings;
     PageCollector Pages;
 };
+
+// The printers of the family; a reply that begins with the brand word identifies one.
+inline constexpr const char* kModelList[] = {"TALVORIN KVX-9100", "TALVORIN QM700", "TALVORIN QM710",
+                                             "TALVORIN QM720"};
 
 }  // namespace pos::printer

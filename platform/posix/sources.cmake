@@ -1,6 +1,7 @@
 target_sources(pos_platform PRIVATE
   posix/com_abi.cpp
   posix/type_library.cpp
+  posix/com_activation.cpp
 )
 
 # The registry kept in a SQLite database.

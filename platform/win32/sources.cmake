@@ -1,4 +1,5 @@
 target_sources(pos_platform PRIVATE
   win32/type_library.cpp
+  win32/com_activation.cpp
 )
 target_link_libraries(pos_platform PUBLIC ole32 oleaut32 uuid)
