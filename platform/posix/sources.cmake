@@ -1,8 +1,16 @@
 target_sources(pos_platform PRIVATE
   posix/com_abi.cpp
-  posix/type_library.cpp
   posix/com_activation.cpp
+  posix/deadline_poll.cpp
+  posix/dynamic_library.cpp
+  posix/message_pump.cpp
+  posix/serial_port.cpp
+  posix/serial_writer.cpp
+  posix/termios_line_settings.cpp
+  posix/type_library.cpp
 )
+find_package(Threads REQUIRED)
+target_link_libraries(pos_platform PRIVATE Threads::Threads ${CMAKE_DL_LIBS})
 
 # The registry kept in a SQLite database.
 find_package(SQLite3 REQUIRED GLOBAL)  # GLOBAL: static-library users link it too
