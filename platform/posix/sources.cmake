@@ -22,3 +22,11 @@ target_sources(pos_platform PRIVATE
   posix/system_registry.cpp
 )
 target_link_libraries(pos_platform PRIVATE SQLite::SQLite3)
+
+# Descriptor plumbing for programs that serve a pseudo-terminal and sockets from one poll().
+target_sources(pos_platform PRIVATE
+  posix/descriptor_io.cpp
+  posix/pseudo_terminal.cpp
+  posix/stop_signals.cpp
+  posix/unix_stream_listener.cpp
+)
