@@ -1,4 +1,5 @@
 target_sources(pos_platform PRIVATE
+  posix/ansi_text.cpp
   posix/com_abi.cpp
   posix/com_activation.cpp
   posix/deadline_poll.cpp

@@ -1,4 +1,5 @@
 target_sources(pos_platform PRIVATE
+  win32/ansi_text.cpp
   win32/type_library.cpp
   win32/com_activation.cpp
 )

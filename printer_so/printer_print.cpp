@@ -1,0 +1,16 @@
+// Text printing: PrintNormal and PrintImmediate.
+#include "opos_constants.h"
+#include "printer_service.h"
+
+namespace pos::printer {
+
+using namespace pos::opos;
+
+std::int32_t PrinterService::PrintImmediate(std::int32_t, const String&) {
+    return notYetAvailable("PrintImmediate");
+}
+std::int32_t PrinterService::PrintNormal(std::int32_t, const String&) {
+    return notYetAvailable("PrintNormal");
+}
+
+}  // namespace pos::printer
