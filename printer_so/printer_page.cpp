@@ -1,4 +1,4 @@
-// Rotated pages, transactions, cuts and clearing held output.
+// Immediate printing, rotated pages, transactions, cuts and clearing held output.
 #include "opos_constants.h"
 #include "printer_service.h"
 
@@ -6,6 +6,9 @@ namespace pos::printer {
 
 using namespace pos::opos;
 
+std::int32_t PrinterService::PrintImmediate(std::int32_t, const String&) {
+    return notYetAvailable("PrintImmediate");
+}
 std::int32_t PrinterService::RotatePrint(std::int32_t, std::int32_t) {
     return notYetAvailable("RotatePrint");
 }

@@ -1,4 +1,4 @@
-// Text printing: PrintNormal and PrintImmediate.
+// Text printing with escape sequences.
 #include "opos_constants.h"
 #include "printer_service.h"
 
@@ -6,9 +6,6 @@ namespace pos::printer {
 
 using namespace pos::opos;
 
-std::int32_t PrinterService::PrintImmediate(std::int32_t, const String&) {
-    return notYetAvailable("PrintImmediate");
-}
 std::int32_t PrinterService::PrintNormal(std::int32_t, const String&) {
     return notYetAvailable("PrintNormal");
 }

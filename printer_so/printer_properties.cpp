@@ -36,6 +36,11 @@ void PrinterService::SetPropertyNumber(std::int32_t index, std::int32_t number) 
     if (index == PIDX_DeviceEnabled) {
         trace_.Write(":%s:0x%x\n", "PIDXDisp_DeviceEnabled", static_cast<unsigned>(number));
         state_.DeviceEnabled = number != 0;
+        if (state_.DeviceEnabled) {
+            ASBStart();
+        } else {
+            ASBStop();
+        }
     }
 }
 

@@ -95,6 +95,9 @@ private:
     void resetState();
     bool powerTestPasses();
     bool deviceCheckPasses();
+    // Automatic status back and the status thread, started and stopped by DeviceEnabled.
+    void ASBStart();
+    void ASBStop();
 
     PrinterPlatform platform_;
     TraceLog trace_;

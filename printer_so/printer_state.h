@@ -1,11 +1,25 @@
 #pragma once
 // The printer service object's module-wide record.
 #include <cstdint>
+#include <string>
 
 #include "device_link.h"
 #include "print_settings.h"
 
 namespace pos::printer {
+
+// What the printer last reported about itself; each flag is 0 or 1.
+struct PrinterStatus {
+    std::uint8_t Cashdrawer = 1;
+    std::uint8_t Online = 1;
+    std::uint8_t CoverOpen = 0;
+    std::uint8_t FeedButton = 0;
+    std::uint8_t AutoCutter = 0;
+    std::uint8_t Unrecoverable = 0;
+    std::uint8_t Autorecoverable = 0;
+    std::uint8_t PaperNearEnd = 0;
+    std::uint8_t PaperEnd = 0;
+};
 
 struct PrinterState {
     // Lifecycle flags: stored and reported, never checked before work.
@@ -21,6 +35,10 @@ struct PrinterState {
 
     PrintSettings Settings;
     PageCollector Pages;
+
+    // Survive OpenService.
+    std::string CheckHealthText;
+    PrinterStatus CurrentStatus;
 };
 
 // The printers of the family; a reply that begins with the brand word identifies one.
