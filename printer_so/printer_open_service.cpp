@@ -4,6 +4,7 @@
 
 #include "component/bstr.h"
 #include "opos_constants.h"
+#include "printer_code_pages.h"
 #include "printer_commands.h"
 #include "printer_configuration.h"
 #include "printer_service.h"
@@ -31,6 +32,23 @@ void PrinterService::resetState() {
     state_.RecLineChars = 48;
     state_.RecLineWidth = 576;
     state_.Settings = PrintSettings{};
+
+    // Property defaults. DeviceEnabled, CheckHealthText and CurrentStatus carry over.
+    state_.FreezeEvents = false;
+    state_.PowerNotify = 0;
+    state_.CapPowerReporting = 1;
+    state_.BinaryConversion = 0;
+    state_.AsyncMode = false;
+    state_.CharacterSet = 437;
+    state_.MapMode = 1;
+    state_.RecLetterQuality = false;
+    state_.RecLineHeight = 24;
+    state_.RecLineSpacing = 30;
+    state_.RecLinesToPaperCut = 4;
+    state_.RecSidewaysMaxChars = 82;
+    state_.RecSidewaysMaxLines = 19;
+    state_.RotateSpecial = 1;
+    state_.SupportedCodePages = {kSupportedCodePages.begin(), kSupportedCodePages.end()};
 }
 
 bool PrinterService::deviceCheckPasses() {

@@ -1,31 +1,22 @@
-#include "opos_constants.h"
+// The four property methods; what each index means lives in printer_property_tables.cpp.
+#include "platform/ansi_text.h"
+#include "printer_property_tables.h"
 #include "printer_service.h"
 
 namespace pos::printer {
 
-using namespace pos::opos;
-
 namespace {
-constexpr std::int32_t kServiceObjectVersion = 1013001;
-constexpr std::int32_t kPowerOnline = 2001;
-constexpr std::int32_t kPowerOffline = 2003;
-constexpr std::int32_t kDeviceEnabledAnswer = 103;
-constexpr std::int32_t PIDX_PowerState = 14;
-constexpr std::int32_t PIDXPtr_RecLineChars = 8016;
-constexpr std::int32_t PIDXPtr_RecLineWidth = 8020;
+constexpr std::int32_t kInteractiveHealthCheck = 3;  // OPOS_CH_INTERACTIVE
 }  // namespace
 
 std::int32_t PrinterService::GetPropertyNumber(std::int32_t index) {
     trace_.Write("GetPropertyNumber:PropIndex:0x%x\n", static_cast<unsigned>(index));
     std::int32_t answer = 0;
-    switch (index) {
-        case PIDX_Claimed: answer = state_.Claimed ? 1 : 0; break;
-        case PIDX_DeviceEnabled: answer = state_.DeviceEnabled ? kDeviceEnabledAnswer : 0; break;
-        case PIDX_ServiceObjectVersion: answer = kServiceObjectVersion; break;
-        case PIDX_PowerState: answer = powerTestPasses() ? kPowerOnline : kPowerOffline; break;
-        case PIDXPtr_RecLineChars: answer = state_.RecLineChars; break;
-        case PIDXPtr_RecLineWidth: answer = state_.RecLineWidth; break;
-        default: break;
+    if (const NumberRead* row = findNumberRead(index)) {
+        for (int line = 0; line < row->nameLines; ++line) trace_.Write(":%s\n", row->name);
+        PropertyHost host(state_);
+        host.powerTestPasses = [this] { return powerTestPasses(); };
+        answer = row->answer(host);
     }
     trace_.Write("return pNumber:0x%x\n", static_cast<unsigned>(answer));
     return answer;
@@ -33,26 +24,51 @@ std::int32_t PrinterService::GetPropertyNumber(std::int32_t index) {
 
 void PrinterService::SetPropertyNumber(std::int32_t index, std::int32_t number) {
     trace_.Write("SetPropertyNumber:0x%x\n", static_cast<unsigned>(index));
-    if (index == PIDX_DeviceEnabled) {
-        trace_.Write(":%s:0x%x\n", "PIDXDisp_DeviceEnabled", static_cast<unsigned>(number));
-        state_.DeviceEnabled = number != 0;
-        if (state_.DeviceEnabled) {
+    const NumberWrite* row = findNumberWrite(index);
+    if (row == nullptr) return;
+    switch (row->trace) {
+        case WriteTrace::Hex:
+            trace_.Write(":%s:0x%x\n", row->name, static_cast<unsigned>(number));
+            break;
+        case WriteTrace::Decimal:
+            trace_.Write(":%s:%d\n", row->name, number);
+            break;
+        case WriteTrace::None:
+            break;
+    }
+    if (row->store == nullptr) return;
+    PropertyHost host(state_);
+    host.switchStatusMonitoring = [this](bool on) {
+        if (on) {
             ASBStart();
         } else {
             ASBStop();
         }
-    }
+    };
+    row->store(host, number);
 }
 
 PrinterService::String PrinterService::GetPropertyString(std::int32_t index) {
     trace_.Write("GetPropertyString:PropIndex:0x%x\n", static_cast<unsigned>(index));
-    String answer = u"EMPTY";
-    trace_.Write("return pString:%s\n", "EMPTY");
-    return answer;
+    std::string answer = "EMPTY";
+    if (const StringRead* row = findStringRead(index)) {
+        if (row->tracesName) trace_.Write(":%s\n", row->name);
+        if (row->answer != nullptr) {
+            PropertyHost host(state_);
+            // The property read has nowhere to report the check's result.
+            host.runInteractiveHealthCheck = [this] { CheckHealth(kInteractiveHealthCheck); };
+            answer = row->answer(host);
+        } else {
+            answer = row->text;
+        }
+    }
+    trace_.Write("return pString:%s\n", answer.c_str());
+    return platform::fromAnsi(answer);
 }
 
-void PrinterService::SetPropertyString(std::int32_t index, const String&) {
-    trace_.Write("SetPropertyString:0x%x\n", static_cast<unsigned>(index));
+void PrinterService::SetPropertyString(std::int32_t index, const String& text) {
+    trace_.Write("SetPropertyString:0x%x,%s\n", static_cast<unsigned>(index),
+                 platform::toAnsi(text).c_str());
 }
 
 }  // namespace pos::printer

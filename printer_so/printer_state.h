@@ -1,6 +1,7 @@
 #pragma once
 // The printer service object's module-wide record.
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "device_link.h"
@@ -30,8 +31,26 @@ struct PrinterState {
     std::int32_t DeviceType = kDeviceNone;
     std::uint16_t DeviceID = 0;
     std::int32_t PaperWidth = 3;
-    std::int32_t RecLineChars = 48;
-    std::int32_t RecLineWidth = 576;
+    std::int32_t RecLineChars = 0;
+    std::int32_t RecLineWidth = 0;
+
+    // Properties: zero until the first OpenService sets their defaults; stored and reported.
+    bool FreezeEvents = false;
+    std::int32_t PowerNotify = 0;
+    std::int32_t CapPowerReporting = 0;
+    std::int32_t BinaryConversion = 0;
+    bool AsyncMode = false;
+    std::int32_t CharacterSet = 0;
+    std::int32_t MapMode = 0;
+    bool RecLetterQuality = false;
+    std::int32_t RecLineHeight = 0;
+    std::int32_t RecLineSpacing = 0;
+    std::int32_t RecLinesToPaperCut = 0;
+    std::int32_t RecSidewaysMaxChars = 0;
+    std::int32_t RecSidewaysMaxLines = 0;
+    std::int32_t RotateSpecial = 0;
+    // What CharacterSet accepts; empty until the first OpenService, so early writes are dropped.
+    std::set<std::int32_t> SupportedCodePages;
 
     PrintSettings Settings;
     PageCollector Pages;
