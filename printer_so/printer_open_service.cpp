@@ -28,6 +28,7 @@ void PrinterService::resetState() {
     state_.Claimed = false;
     state_.Pages.active = false;
     state_.Pages.buffer.clear();
+    state_.RotateCallCount = 0;  // an open rotated page is dropped unsent
     state_.PaperWidth = 3;
     state_.RecLineChars = 48;
     state_.RecLineWidth = 576;

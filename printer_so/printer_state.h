@@ -55,6 +55,9 @@ struct PrinterState {
     PrintSettings Settings;
     PageCollector Pages;
 
+    // Rotated pages: RotatePrint calls since the last page was sent (0: no page open).
+    std::int32_t RotateCallCount = 0;
+
     // Survive OpenService.
     std::string CheckHealthText;
     PrinterStatus CurrentStatus;
