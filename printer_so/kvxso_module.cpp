@@ -8,6 +8,7 @@
 #include "platform/registry_store.h"
 #include "platform/serial_port.h"
 #include "platform/type_library.h"
+#include "platform/usb_devices.h"
 #include "printer_identity.h"
 #include "printer_registration.h"
 #include "rprinter_object.h"
@@ -21,7 +22,7 @@ struct Module {
     Module()
         : service(pos::printer::PrinterPlatform{
               .serial = pos::platform::createSerialPort(),
-              .usb = std::make_unique<pos::NoUsbLink>(),
+              .usb = pos::platform::createUsbDevices(),
               .pump = pos::platform::createMessagePump(),
               .openRegistry = [] { return pos::platform::openSystemRegistry(); },
               .traceDirectory = {},

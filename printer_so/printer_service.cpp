@@ -11,15 +11,19 @@ using namespace pos::opos;
 
 namespace {
 constexpr ComPort::Options kPrinterPortOptions{.purgeOnOpen = true, .recordRaw = true};
+UsbLink::Options printerUsbOptions() {
+    return {.ids = UsbIdSet::Printer, .announcePipeNames = true, .unknownProduct = {}};
+}
 }  // namespace
 
 PrinterService::PrinterService(PrinterPlatform platform)
     : platform_(std::move(platform)),
       trace_(TraceLog::Options{.recordingHeader = true, .rawFile = true}, platform_.traceDirectory),
       comPort_(std::move(platform_.serial), trace_, kPrinterPortOptions),
+      usbLink_(std::move(platform_.usb), printerUsbOptions()),
       // Until the first OpenService the device type is none: output goes nowhere and every
       // link operation reports success, so early calls never reach a device.
-      link_(comPort_, *platform_.usb, state_.DeviceType, &state_.Pages,
+      link_(comPort_, usbLink_, state_.DeviceType, &state_.Pages,
             [this](CommandBuffer& buffer, std::int32_t number, std::int32_t placement) {
                 return putPrinterCommand(state_.Settings, buffer, number, placement);
             }) {}

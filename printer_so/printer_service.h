@@ -13,6 +13,7 @@
 #include "platform/message_pump.h"
 #include "platform/registry_store.h"
 #include "platform/serial_port.h"
+#include "platform/usb_devices.h"
 #include "printer_state.h"
 #include "trace_log.h"
 #include "usb_link.h"
@@ -21,7 +22,7 @@ namespace pos::printer {
 
 struct PrinterPlatform {
     std::unique_ptr<platform::SerialPort> serial;
-    std::unique_ptr<UsbLink> usb;
+    std::unique_ptr<platform::UsbDevices> usb;
     std::unique_ptr<platform::MessagePump> pump;
     // Opened per OpenService and closed before it returns; may give nullptr (no store).
     std::function<std::unique_ptr<platform::RegistryStore>()> openRegistry;
@@ -102,6 +103,7 @@ private:
     PrinterPlatform platform_;
     TraceLog trace_;
     ComPort comPort_;
+    UsbLink usbLink_;
     PrinterState state_;
     DeviceLink link_;
     IDispatch* eventTarget_ = nullptr;  // owned by the control object, which outlives us

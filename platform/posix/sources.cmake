@@ -31,3 +31,14 @@ target_sources(pos_platform PRIVATE
   posix/stop_signals.cpp
   posix/unix_stream_listener.cpp
 )
+
+# USB devices through libusb.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(LIBUSB REQUIRED IMPORTED_TARGET libusb-1.0)
+target_sources(pos_platform PRIVATE
+  posix/libusb_context.cpp
+  posix/libusb_session.cpp
+  posix/usb_devices.cpp
+  posix/usb_location.cpp
+)
+target_link_libraries(pos_platform PRIVATE PkgConfig::LIBUSB)

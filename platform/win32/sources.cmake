@@ -4,3 +4,7 @@ target_sources(pos_platform PRIVATE
   win32/com_activation.cpp
 )
 target_link_libraries(pos_platform PUBLIC ole32 oleaut32 uuid)
+
+# USB devices through the device-setup services and the USB driver's pipes.
+target_sources(pos_platform PRIVATE win32/usb_devices.cpp)
+target_link_libraries(pos_platform PUBLIC setupapi)

@@ -9,6 +9,7 @@
 
 #include "fakes/fake_message_pump.h"
 #include "fakes/fake_serial_port.h"
+#include "fakes/fake_usb_devices.h"
 #include "platform/sqlite_registry.h"
 #include "printer_configuration.h"
 #include "printer_service.h"
@@ -29,7 +30,7 @@ public:
         pump = p.get();
         service = std::make_unique<printer::PrinterService>(printer::PrinterPlatform{
             .serial = std::make_unique<FakeSerialPort>(port),
-            .usb = std::make_unique<NoUsbLink>(),
+            .usb = std::make_unique<FakeUsbDevices>(usb),
             .pump = std::move(p),
             .openRegistry = [this] { return platform::openSqliteRegistry(registryPath, nullptr); },
             .traceDirectory = dir.string(),
@@ -77,6 +78,7 @@ public:
     std::filesystem::path dir;
     std::string registryPath;
     FakeSerialPort::Shared port;
+    FakeUsbDevices::Shared usb;
     FakeMessagePump* pump = nullptr;
     std::unique_ptr<printer::PrinterService> service;
 };

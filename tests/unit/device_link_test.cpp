@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_serial_port.h"
+#include "fakes/fake_usb_devices.h"
 #include "serial_settings.h"
 
 namespace {
@@ -18,7 +19,8 @@ struct LinkFixture : ::testing::Test {
     pos::testing::FakeSerialPort::Shared port;
     pos::TraceLog trace;
     pos::ComPort com{std::make_unique<pos::testing::FakeSerialPort>(port), trace, {}};
-    pos::NoUsbLink usb;
+    pos::testing::FakeUsbDevices::Shared usbDevices;
+    pos::UsbLink usb{std::make_unique<pos::testing::FakeUsbDevices>(usbDevices), {}};
     std::int32_t deviceType = pos::kDeviceSerial;
     pos::PageCollector pages;
     // Command 7 stands for the commands that honour placement.

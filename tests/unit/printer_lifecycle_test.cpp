@@ -124,7 +124,7 @@ TEST_F(Printer, OpenServiceFailsWithoutAnOpenableInterface) {
         {"device type in lower case", [](auto& f) { f.writeSerialEntry(); f.writeText("DeviceType", "com"); }},
         {"device type Other", [](auto& f) { f.writeSerialEntry(); f.writeText("DeviceType", "Other"); }},
         {"port does not open", [](auto& f) { f.writeSerialEntry(); f.port.failOpen = true; }},
-        {"USB before its transport exists", [](auto& f) { f.writeSerialEntry(); f.writeText("DeviceType", "USB"); }},
+        {"USB with no device present", [](auto& f) { f.writeSerialEntry(); f.writeText("DeviceType", "USB"); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
