@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "fakes/fake_message_pump.h"
@@ -17,8 +18,10 @@ namespace pos::testing {
 class PrinterFixture : public ::testing::Test {
 public:
     PrinterFixture() {
+        // Test programs run in parallel and may place the fixture at the same address.
         dir = std::filesystem::temp_directory_path() /
-              ("printer_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+              ("printer_" + std::to_string(std::random_device{}()) + "_" +
+               std::to_string(reinterpret_cast<std::uintptr_t>(this)));
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         registryPath = (dir / "registry.db").string();
