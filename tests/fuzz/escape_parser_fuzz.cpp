@@ -13,6 +13,7 @@
 #include "escape_parser.h"
 #include "fakes/fake_message_pump.h"
 #include "fakes/fake_serial_port.h"
+#include "fakes/fake_usb_devices.h"
 #include "platform/sqlite_registry.h"
 #include "printer_configuration.h"
 #include "printer_service.h"
@@ -78,7 +79,7 @@ struct PrinterOnFakes {
         }
         service = std::make_unique<PrinterService>(PrinterPlatform{
             .serial = std::make_unique<pos::testing::FakeSerialPort>(port),
-            .usb = std::make_unique<pos::NoUsbLink>(),
+            .usb = std::make_unique<pos::testing::FakeUsbDevices>(usb),
             .pump = std::make_unique<pos::testing::FakeMessagePump>(),
             .openRegistry =
                 [registry] { return pos::platform::openSqliteRegistry(registry, nullptr); },
@@ -94,6 +95,7 @@ struct PrinterOnFakes {
 
     fs::path dir;
     pos::testing::FakeSerialPort::Shared port;
+    pos::testing::FakeUsbDevices::Shared usb;
     std::unique_ptr<PrinterService> service;
 };
 
