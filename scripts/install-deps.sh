@@ -3,7 +3,7 @@
 set -euo pipefail
 
 native=(build-essential cmake pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-        libsqlite3-dev sqlite3 libusb-1.0-0-dev clang-format python3)
+        libsqlite3-dev sqlite3 libusb-1.0-0-dev clang-format python3 clang libclang-rt-14-dev)
 windows=(mingw-w64 mingw-w64-tools wine wine32:i386 wine64 libwine-dev xvfb socat)
 
 want=("${native[@]}")

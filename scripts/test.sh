@@ -16,3 +16,6 @@ ctest --preset win32
 
 cmake --preset win64
 cmake --build --preset win64 -j"$jobs"
+
+# A bounded fuzz run of every fuzz target (clang, libFuzzer, ASan+UBSan).
+FUZZ_SECONDS=${FUZZ_SECONDS:-30} bash scripts/fuzz.sh
