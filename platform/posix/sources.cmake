@@ -31,3 +31,6 @@ target_sources(pos_platform PRIVATE
   posix/stop_signals.cpp
   posix/unix_stream_listener.cpp
 )
+
+# Private folders for one piece of work (bitmap printing from memory).
+target_sources(pos_platform PRIVATE posix/private_folder.cpp)

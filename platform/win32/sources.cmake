@@ -4,3 +4,6 @@ target_sources(pos_platform PRIVATE
   win32/com_activation.cpp
 )
 target_link_libraries(pos_platform PUBLIC ole32 oleaut32 uuid)
+
+# Private folders for one piece of work (bitmap printing from memory).
+target_sources(pos_platform PRIVATE win32/private_folder.cpp)
