@@ -27,6 +27,11 @@ struct PrinterPlatform {
     // Opened per OpenService and closed before it returns; may give nullptr (no store).
     std::function<std::unique_ptr<platform::RegistryStore>()> openRegistry;
     std::string traceDirectory;  // empty: the host's current directory
+    // Printing pictures from memory. The converter library: empty looks beside this library,
+    // then through the system's search. Where each call makes its private folder: empty is the
+    // system's folder for temporary files.
+    std::string pictureConverter;
+    std::string temporaryDirectory;
 };
 
 class PrinterService {

@@ -3,7 +3,8 @@
 set -euo pipefail
 
 native=(build-essential cmake pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-        libsqlite3-dev sqlite3 libusb-1.0-0-dev clang-format python3 clang libclang-rt-14-dev)
+        libsqlite3-dev sqlite3 libusb-1.0-0-dev clang-format python3 clang libclang-rt-14-dev
+        libstb-dev)  # stb_image for the picture converter library
 windows=(mingw-w64 mingw-w64-tools wine wine32:i386 wine64 libwine-dev xvfb socat)
 
 want=("${native[@]}")

@@ -42,3 +42,6 @@ target_sources(pos_platform PRIVATE
   posix/usb_location.cpp
 )
 target_link_libraries(pos_platform PRIVATE PkgConfig::LIBUSB)
+
+# Private folders for one piece of work (bitmap printing from memory).
+target_sources(pos_platform PRIVATE posix/private_folder.cpp)
