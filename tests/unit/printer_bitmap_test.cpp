@@ -64,7 +64,7 @@ class BitmapPrinting : public pos::testing::PrinterFixture {
         pump = p.get();
         service = std::make_unique<pos::printer::PrinterService>(pos::printer::PrinterPlatform{
             .serial = std::make_unique<pos::testing::FakeSerialPort>(port),
-            .usb = std::make_unique<pos::NoUsbLink>(),
+            .usb = std::make_unique<pos::testing::FakeUsbDevices>(usb),
             .pump = std::move(p),
             .openRegistry =
                 [this] { return pos::platform::openSqliteRegistry(registryPath, nullptr); },
