@@ -14,6 +14,9 @@
 #include "platform/registry_store.h"
 #include "platform/serial_port.h"
 #include "printer_state.h"
+#include "status_flags.h"
+#include "status_receiver.h"
+#include "status_thread.h"
 #include "trace_log.h"
 #include "usb_link.h"
 
@@ -98,6 +101,11 @@ private:
     // Automatic status back and the status thread, started and stopped by DeviceEnabled.
     void ASBStart();
     void ASBStop();
+    // Status monitoring (printer_status.cpp).
+    bool StatusReport();
+    bool ASBStatusReport();
+    bool Fire_StatusUpdateEvent(std::int32_t status);
+    void endStatusThread();
 
     PrinterPlatform platform_;
     TraceLog trace_;
@@ -105,6 +113,15 @@ private:
     PrinterState state_;
     DeviceLink link_;
     IDispatch* eventTarget_ = nullptr;  // owned by the control object, which outlives us
+
+    // Status monitoring: what the status answers and reports were decoded from and into, and
+    // the status thread, declared last so that it ends before anything it uses.
+    StatusFlags queryStatus_;
+    StatusFlags asbStatus_;
+    StatusBuffer statusBuffer_;
+    StatusBuffer asbBuffer_;
+    DISPID statusUpdateId_ = 0;
+    AsbThread asbThread_{link_, trace_};
 };
 
 }  // namespace pos::printer
