@@ -28,9 +28,10 @@ void ComPort::Write(std::span<const std::uint8_t> bytes) {
 }
 
 bool ComPort::Read(std::uint8_t* destination, std::size_t count) {
-    transferCount_ = port_->read(std::span<std::uint8_t>(destination, count),
-                                 std::chrono::milliseconds(kReadTimeoutMs));
-    return transferCount_ == count;
+    const std::size_t got = port_->read(std::span<std::uint8_t>(destination, count),
+                                        std::chrono::milliseconds(kReadTimeoutMs));
+    transferCount_ = got;
+    return got == count;
 }
 
 template <typename Change>

@@ -1,6 +1,7 @@
 #pragma once
 // A service object's serial port: the open sequence, the read-modify-write settings, the
 // 1000 ms read, the CTS power test and the receive-event trio, over the platform's port.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -55,7 +56,8 @@ private:
     TraceLog& trace_;
     Options options_;
     platform::SerialLineStatus lineStatus_;
-    std::size_t transferCount_ = 0;
+    // Written by writes on the application thread and reads on the status thread.
+    std::atomic<std::size_t> transferCount_{0};
 };
 
 }  // namespace pos

@@ -33,4 +33,14 @@ inline constexpr std::int32_t PIDX_CheckHealthText = 1000001;
 
 inline constexpr std::int32_t PTR_S_RECEIPT = 2;
 
+// Health check levels and the printer's status-update values.
+inline constexpr std::int32_t OPOS_CH_INTERNAL = 1;
+inline constexpr std::int32_t OPOS_CH_EXTERNAL = 2;
+inline constexpr std::int32_t OPOS_CH_INTERACTIVE = 3;
+inline constexpr std::int32_t PTR_SUE_COVER_OPEN = 11;
+inline constexpr std::int32_t PTR_SUE_COVER_OK = 12;
+inline constexpr std::int32_t PTR_SUE_REC_EMPTY = 24;
+inline constexpr std::int32_t PTR_SUE_REC_NEAREMPTY = 25;
+inline constexpr std::int32_t PTR_SUE_REC_PAPEROK = 26;
+
 }  // namespace pos::opos

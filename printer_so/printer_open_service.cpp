@@ -75,6 +75,8 @@ bool PrinterService::deviceCheckPasses() {
 
 std::int32_t PrinterService::OpenService(const String& deviceClass, const String& deviceName,
                                          IDispatch* target) {
+    // The status thread uses the event target and the port about to be replaced.
+    endStatusThread();
     eventTarget_ = target;
     resetState();
 

@@ -28,7 +28,11 @@ PrinterService::PrinterService(PrinterPlatform platform)
                 return putPrinterCommand(state_.Settings, buffer, number, placement);
             }) {}
 
-PrinterService::~PrinterService() { comPort_.Close(); }
+PrinterService::~PrinterService() {
+    // The library is going: the status thread ends before anything it uses.
+    asbThread_.CloseASBThread();
+    comPort_.Close();
+}
 
 bool PrinterService::powerTestPasses() {
     return state_.DeviceType != kDeviceSerial || comPort_.IsCtsOn();
@@ -58,6 +62,9 @@ std::int32_t PrinterService::ReleaseDevice() {
 
 std::int32_t PrinterService::CloseService() {
     trace_.Write("======CloseService=====\n");
+    // The control object may go away once closed: nothing may call it from the status thread.
+    endStatusThread();
+    eventTarget_ = nullptr;
     link_.Close();
     state_.Claimed = false;
     return OPOS_SUCCESS;

@@ -15,6 +15,9 @@
 #include "platform/serial_port.h"
 #include "platform/usb_devices.h"
 #include "printer_state.h"
+#include "status_flags.h"
+#include "status_receiver.h"
+#include "status_thread.h"
 #include "trace_log.h"
 #include "usb_link.h"
 
@@ -104,6 +107,11 @@ private:
     // Automatic status back and the status thread, started and stopped by DeviceEnabled.
     void ASBStart();
     void ASBStop();
+    // Status monitoring (printer_status.cpp).
+    bool StatusReport();
+    bool ASBStatusReport();
+    bool Fire_StatusUpdateEvent(std::int32_t status);
+    void endStatusThread();
 
     PrinterPlatform platform_;
     TraceLog trace_;
@@ -112,6 +120,15 @@ private:
     PrinterState state_;
     DeviceLink link_;
     IDispatch* eventTarget_ = nullptr;  // owned by the control object, which outlives us
+
+    // Status monitoring: what the status answers and reports were decoded from and into, and
+    // the status thread, declared last so that it ends before anything it uses.
+    StatusFlags queryStatus_;
+    StatusFlags asbStatus_;
+    StatusBuffer statusBuffer_;
+    StatusBuffer asbBuffer_;
+    DISPID statusUpdateId_ = 0;
+    AsbThread asbThread_{link_, trace_};
 };
 
 }  // namespace pos::printer

@@ -1,25 +1,47 @@
 #pragma once
 // The printer service object's module-wide record.
+#include <atomic>
 #include <cstdint>
 #include <set>
 #include <string>
 
 #include "device_link.h"
 #include "print_settings.h"
+#include "status_flags.h"
 
 namespace pos::printer {
 
-// What the printer last reported about itself; each flag is 0 or 1.
+// What the printer last reported about itself; each flag is 0 or 1. The status thread writes
+// the flags while property reads on the application's thread read them, so each is atomic (and
+// still reads as a plain byte).
 struct PrinterStatus {
-    std::uint8_t Cashdrawer = 1;
-    std::uint8_t Online = 1;
-    std::uint8_t CoverOpen = 0;
-    std::uint8_t FeedButton = 0;
-    std::uint8_t AutoCutter = 0;
-    std::uint8_t Unrecoverable = 0;
-    std::uint8_t Autorecoverable = 0;
-    std::uint8_t PaperNearEnd = 0;
-    std::uint8_t PaperEnd = 0;
+    std::atomic<std::uint8_t> Cashdrawer{1};
+    std::atomic<std::uint8_t> Online{1};
+    std::atomic<std::uint8_t> CoverOpen{0};
+    std::atomic<std::uint8_t> FeedButton{0};
+    std::atomic<std::uint8_t> AutoCutter{0};
+    std::atomic<std::uint8_t> Unrecoverable{0};
+    std::atomic<std::uint8_t> Autorecoverable{0};
+    std::atomic<std::uint8_t> PaperNearEnd{0};
+    std::atomic<std::uint8_t> PaperEnd{0};
+
+    // Flag by flag: a concurrent reader may see some flags old and some new.
+    PrinterStatus& operator=(const StatusFlags& flags) {
+        Cashdrawer = flags.Cashdrawer;
+        Online = flags.Online;
+        CoverOpen = flags.CoverOpen;
+        FeedButton = flags.FeedButton;
+        AutoCutter = flags.AutoCutter;
+        Unrecoverable = flags.Unrecoverable;
+        Autorecoverable = flags.Autorecoverable;
+        PaperNearEnd = flags.PaperNearEnd;
+        PaperEnd = flags.PaperEnd;
+        return *this;
+    }
+    StatusFlags flags() const {
+        return {Cashdrawer,    Online,          CoverOpen,    FeedButton, AutoCutter,
+                Unrecoverable, Autorecoverable, PaperNearEnd, PaperEnd};
+    }
 };
 
 struct PrinterState {

@@ -129,7 +129,11 @@ TEST_F(PrinterOverPty, LifecycleThroughTheControlObject) {
     std::ifstream raw(dir / "OPOSDebug.raw", std::ios::binary);
     std::stringstream rawBytes;
     rawBytes << raw.rdbuf();
-    EXPECT_EQ(rawBytes.str(), std::string("\x1D\x21\x00\x1D\x61\x0F", 6));
+    // Enabling asks for the status (nobody answers here) and switches automatic status on.
+    EXPECT_EQ(rawBytes.str(), std::string("\x1D\x21\x00\x1D\x61\x0F"
+                                          "\x10\x04\x01\x10\x04\x02\x10\x04\x03\x10\x04\x04"
+                                          "\x1D\x61\x0F",
+                                          21));
 }
 
 TEST_F(PrinterOverPty, UnknownDevicesAndRepeatedOpensLeaveNothingBehind) {

@@ -1,0 +1,281 @@
+// Status monitoring end to end on Linux: the component library through the control object,
+// against the printer simulator on its pseudo-terminal, driven through its control socket.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "opos_constants.h"
+#include "platform/dynamic_library.h"
+#include "platform/sqlite_registry.h"
+#include "pos_printer_control.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace pos::opos;
+using pos::platform::Hive;
+using pos::platform::RegistryValue;
+using pos::platform::ValueType;
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kClassKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter";
+constexpr const char* kDeviceKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter\\KVXSO";
+constexpr auto kPatience = std::chrono::seconds(10);
+
+// One line from fd without its newline; what came before the patience ran out otherwise.
+std::string readLine(int fd) {
+    std::string line;
+    const auto deadline = Clock::now() + kPatience;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd ready{fd, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0)
+            return line;
+        char c = 0;
+        if (::read(fd, &c, 1) != 1 || c == '\n') return line;
+        line += c;
+    }
+}
+
+// pos-printer-sim as a child process, with its control socket connected.
+class SimulatedPrinter {
+  public:
+    explicit SimulatedPrinter(const fs::path& folder) {
+        const fs::path socketPath = folder / "control";
+        capture_ = folder / "capture.bin";
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
+        output_ = out[0];
+        std::vector<std::string> words{POS_PRINTER_SIM,     "--quiet",   "--control",
+                                       socketPath.string(), "--capture", capture_.string()};
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        const int error =
+            ::posix_spawn(&pid_, POS_PRINTER_SIM, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        if (error != 0)
+            throw std::runtime_error(std::string("cannot start the simulator: ") +
+                                     std::strerror(error));
+
+        const std::string first = readLine(output_);  // "pty /dev/pts/N", once the socket listens
+        if (!first.starts_with("pty ")) throw std::runtime_error("the simulator said: " + first);
+        slave_ = first.substr(4);
+        control_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
+        if (::connect(control_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            throw std::runtime_error("cannot reach the control socket");
+        }
+    }
+    ~SimulatedPrinter() {
+        ::close(control_);
+        ::close(output_);
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    SimulatedPrinter(const SimulatedPrinter&) = delete;
+    SimulatedPrinter& operator=(const SimulatedPrinter&) = delete;
+
+    const std::string& slavePath() const { return slave_; }
+
+    // One command; its reply lines up to "ok" or "error: ...".
+    std::string command(const std::string& line) {
+        const std::string text = line + "\n";
+        if (::send(control_, text.data(), text.size(), MSG_NOSIGNAL) !=
+            static_cast<ssize_t>(text.size())) {
+            return "send failed";
+        }
+        std::string reply;
+        for (std::string got = readLine(control_);; got = readLine(control_)) {
+            reply += got;
+            if (got.empty() || got == "ok" || got.starts_with("error:")) return reply;
+            reply += '\n';
+        }
+    }
+    // Every byte the printer has received.
+    Bytes captured() const {
+        std::ifstream in(capture_, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+
+  private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+    int control_ = -1;
+    std::string slave_;
+    fs::path capture_;
+};
+
+// The status values the application's handler received, from whichever thread.
+class ReceivedEvents {
+  public:
+    void add(std::int32_t status) {
+        {
+            std::lock_guard lock(mutex_);
+            values_.push_back(status);
+        }
+        arrived_.notify_all();
+    }
+    std::vector<std::int32_t> waitFor(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        arrived_.wait_for(lock, kPatience, [&] { return values_.size() >= count; });
+        return values_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::vector<std::int32_t> values_;
+};
+
+std::size_t entriesIn(const char* folder) {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator{}));
+}
+
+class StatusOverSimulator : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("kvxso_status_e2e_" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        registry = (dir / "registry.db").string();
+        ::setenv("OPOS_REGISTRY", registry.c_str(), 1);
+        previousDir = fs::current_path();
+        fs::current_path(dir);  // trace files land in the host's current folder
+        printer = std::make_unique<SimulatedPrinter>(dir);
+        {
+            std::string error;
+            auto library = pos::platform::DynamicLibrary::open(KVXSO_PATH, &error);
+            ASSERT_TRUE(library.loaded()) << error;
+            auto registerServer =
+                reinterpret_cast<HRESULT (*)()>(library.symbol("DllRegisterServer"));
+            ASSERT_NE(registerServer, nullptr);
+            ASSERT_EQ(registerServer(), S_OK);
+        }
+        auto store = pos::platform::openSqliteRegistry(registry, nullptr);
+        const auto text = [&](const char* key, const char* name, const std::string& value) {
+            store->writeValue(Hive::LocalMachine, key,
+                              RegistryValue{name, ValueType::String, value, 0});
+        };
+        const auto number = [&](const char* name, std::uint32_t value) {
+            store->writeValue(Hive::LocalMachine, kDeviceKey,
+                              RegistryValue{name, ValueType::DWord, {}, value});
+        };
+        text(kClassKey, "ReceiptPrinter", "KVXSO");
+        text(kDeviceKey, "", "OPOS.KVXSO");
+        text(kDeviceKey, "DeviceType", "COM");
+        text(kDeviceKey, "PaperWidth", " 3\" / 80mm");
+        number("DeviceID", 0);
+        number("Option", 0x10);
+        text(kDeviceKey, "Baud", "19200");
+        text(kDeviceKey, "COMPORT", printer->slavePath());
+        text(kDeviceKey, "Parity", "0");
+        text(kDeviceKey, "DataLength", "8");
+        text(kDeviceKey, "StopBit", "0");
+        number("FlowControl", 0);
+    }
+    void TearDown() override {
+        printer.reset();
+        fs::current_path(previousDir);
+        fs::remove_all(dir);
+        ::unsetenv("OPOS_REGISTRY");
+    }
+    std::string trace() {
+        std::ifstream in(dir / "OPOSDebug.txt");
+        std::stringstream lines;
+        lines << in.rdbuf();
+        return lines.str();
+    }
+
+    fs::path dir;
+    fs::path previousDir;
+    std::string registry;
+    std::unique_ptr<SimulatedPrinter> printer;
+};
+
+TEST_F(StatusOverSimulator, CoverChangesReachTheApplicationAsEvents) {
+    ReceivedEvents events;
+    pos::control::PosPrinterControl control([] { return pos::platform::openSystemRegistry(); });
+    control.setStatusUpdateHandler([&](std::int32_t status) { events.add(status); });
+    ASSERT_EQ(control.Open("ReceiptPrinter"), OPOS_SUCCESS) << control.lastError();
+    ASSERT_EQ(control.SetDeviceEnabled(true), OPOS_SUCCESS);
+    // Off and on again: only the enabling switches automatic status back on in the printer.
+    ASSERT_EQ(control.SetDeviceEnabled(false), OPOS_SUCCESS);
+    ASSERT_EQ(control.SetDeviceEnabled(true), OPOS_SUCCESS);
+
+    EXPECT_EQ(printer->command("cover open"), "ok");
+    EXPECT_EQ(events.waitFor(1), (std::vector<std::int32_t>{PTR_SUE_COVER_OPEN}));
+    EXPECT_NE(printer->command("status").find("automatic status on"), std::string::npos);
+    EXPECT_EQ(printer->command("cover close"), "ok");
+    EXPECT_EQ(events.waitFor(2), (std::vector<std::int32_t>{PTR_SUE_COVER_OPEN, PTR_SUE_COVER_OK}));
+
+    const Bytes request{0x10, 0x04, 0x01, 0x10, 0x04, 0x02, 0x10, 0x04, 0x03, 0x10, 0x04, 0x04};
+    Bytes expected{0x1D, 0x21, 0x00, 0x1D, 0x61, 0x0F};  // OpenService's start commands
+    expected.insert(expected.end(), request.begin(), request.end());
+    expected.insert(expected.end(), {0x1D, 0x61, 0x0F, 0x1D, 0x61, 0x00});
+    expected.insert(expected.end(), request.begin(), request.end());
+    expected.insert(expected.end(), {0x1D, 0x61, 0x0F});
+    EXPECT_EQ(printer->captured(), expected);
+
+    EXPECT_EQ(control.SetDeviceEnabled(false), OPOS_SUCCESS);
+    EXPECT_EQ(control.Close(), OPOS_SUCCESS);
+    const std::string lines = trace();
+    EXPECT_NE(lines.find("ASB Cover Open     :1\n"), std::string::npos);
+    EXPECT_NE(lines.find("Fire_StatusUpdateEvent:Fire event success!\n"), std::string::npos);
+}
+
+TEST_F(StatusOverSimulator, RepeatedEnablingLeavesNoThreadOrDescriptorBehind) {
+    const std::size_t threads = entriesIn("/proc/self/task");
+    const std::size_t descriptors = entriesIn("/proc/self/fd");
+    pos::control::PosPrinterControl control([] { return pos::platform::openSystemRegistry(); });
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(control.Open("ReceiptPrinter"), OPOS_SUCCESS) << control.lastError();
+        const std::size_t openThreads = entriesIn("/proc/self/task");
+        const std::size_t openDescriptors = entriesIn("/proc/self/fd");
+        for (int i = 0; i < 5; ++i) {
+            ASSERT_EQ(control.SetDeviceEnabled(true), OPOS_SUCCESS);
+            EXPECT_EQ(entriesIn("/proc/self/task"), openThreads + 1);  // the status thread
+            ASSERT_EQ(control.SetDeviceEnabled(false), OPOS_SUCCESS);
+        }
+        EXPECT_EQ(entriesIn("/proc/self/task"), openThreads);
+        EXPECT_EQ(entriesIn("/proc/self/fd"), openDescriptors);
+        // Left enabled: closing ends the thread.
+        ASSERT_EQ(control.SetDeviceEnabled(true), OPOS_SUCCESS);
+        EXPECT_EQ(control.Close(), OPOS_SUCCESS);
+    }
+    EXPECT_EQ(entriesIn("/proc/self/task"), threads);
+    EXPECT_EQ(entriesIn("/proc/self/fd"), descriptors);
+}
+
+}  // namespace
