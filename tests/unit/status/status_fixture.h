@@ -1,6 +1,6 @@
 #pragma once
 // A printer service whose status thread can really run: a port that two threads may share,
-// a USB link that records what it is sent, and a control object that records its events.
+// USB devices in memory, and a control object that records its events.
 #include <gtest/gtest.h>
 
 #include <mutex>
@@ -12,26 +12,8 @@
 
 namespace pos::testing {
 
-class RecordingUsbLink final : public UsbLink {
-  public:
-    struct Shared {
-        std::mutex mutex;
-        std::vector<Bytes> writes;
-    };
-    explicit RecordingUsbLink(Shared& shared) : s_(shared) {}
-    bool Open(std::uint16_t) override { return true; }
-    void Close() override {}
-    bool Write(std::span<const std::uint8_t> bytes) override {
-        std::lock_guard lock(s_.mutex);
-        s_.writes.emplace_back(bytes.begin(), bytes.end());
-        return true;
-    }
-    bool Read(std::uint8_t*, std::size_t) override { return false; }
-
-  private:
-    Shared& s_;
-};
-
+inline const std::string kUsbPrinterPath =
+    R"(\\?\usb#vid_03eb&pid_1101#6&1f2e3d&0&1#{28d78fad-5a12-11d1-ae5b-0000f803a8c2})";
 inline const Bytes kStatusRequest{0x10, 0x04, 0x01, 0x10, 0x04, 0x02,
                                   0x10, 0x04, 0x03, 0x10, 0x04, 0x04};
 inline const Bytes kAsbOn{0x1D, 0x61, 0x0F};
@@ -51,7 +33,7 @@ class StatusFixture : public PrinterFixture {
         pump = nullptr;
         service = std::make_unique<printer::PrinterService>(printer::PrinterPlatform{
             .serial = std::make_unique<LockedSerialPort>(line),
-            .usb = std::make_unique<RecordingUsbLink>(usb),
+            .usb = std::make_unique<FakeUsbDevices>(usb),
             .pump = std::move(messagePump),
             .openRegistry = [this] { return platform::openSqliteRegistry(registryPath, nullptr); },
             .traceDirectory = dir.string(),
@@ -67,19 +49,22 @@ class StatusFixture : public PrinterFixture {
     void openUsb(IDispatch* eventTarget) {
         writeSerialEntry();
         writeText("DeviceType", "USB");
+        writeNumber("DeviceID", 4353);
+        usb.present[platform::UsbInterfaceClass::Printer] = {kUsbPrinterPath};
         ASSERT_EQ(service->OpenService(u"POSPrinter", u"P", eventTarget), 0);
     }
     void enable(bool on) { service->SetPropertyNumber(3, on ? 1 : 0); }  // PIDX_DeviceEnabled
     // The trace written since the given length of traceLines().
     std::string traceFrom(std::size_t mark) { return traceLines().substr(mark); }
+    // Only the application thread writes, so the record needs no lock.
     std::vector<Bytes> usbWrites() {
-        std::lock_guard lock(usb.mutex);
-        return usb.writes;
+        std::vector<Bytes> writes;
+        for (const auto& [pipe, bytes] : usb.writes) writes.push_back(bytes);
+        return writes;
     }
     printer::StatusFlags current() { return service->state().CurrentStatus.flags(); }
 
     SerialLine line;
-    RecordingUsbLink::Shared usb;
     FakeEventTarget target;
 };
 
