@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <string>
+
 #include "opos_constants.h"
 #include "printer_identity.h"
 #include "printer_methods.h"
@@ -147,6 +149,34 @@ TEST(KvxsoCom, TypeLibraryMatchesTheDispatchTable) {
         vtableInfo->ReleaseFuncDesc(f);
     }
     vtableInfo->ReleaseTypeAttr(attr);
+
+    // The library's identity and its one class.
+    ITypeLib* library = nullptr;
+    UINT index = 0;
+    ASSERT_EQ(info->GetContainingTypeLib(&library, &index), S_OK);
+    TLIBATTR* libAttr = nullptr;
+    ASSERT_EQ(library->GetLibAttr(&libAttr), S_OK);
+    EXPECT_TRUE(IsEqualGUID(libAttr->guid, pos::printer::kLibid));
+    EXPECT_EQ(libAttr->wMajorVerNum, 1);
+    EXPECT_EQ(libAttr->wMinorVerNum, 0);
+    EXPECT_EQ(libAttr->lcid, 0x409u);
+    library->ReleaseTLibAttr(libAttr);
+    BSTR libraryName = nullptr;
+    library->GetDocumentation(-1, &libraryName, nullptr, nullptr, nullptr);
+    EXPECT_EQ(std::wstring(libraryName), L"KVXSOLib");
+    SysFreeString(libraryName);
+    ITypeInfo* coclass = nullptr;
+    ASSERT_EQ(library->GetTypeInfoOfGuid(pos::printer::kClsid, &coclass), S_OK);
+    BSTR className = nullptr;
+    BSTR classHelp = nullptr;
+    coclass->GetDocumentation(MEMBERID_NIL, &className, &classHelp, nullptr, nullptr);
+    EXPECT_EQ(std::wstring(className), L"OPOS");
+    EXPECT_EQ(std::wstring(classHelp), L"RPrinter Class");
+    SysFreeString(className);
+    SysFreeString(classHelp);
+    coclass->Release();
+    library->Release();
+
     vtableInfo->Release();
     info->Release();
     printer->Release();

@@ -8,7 +8,9 @@ import sys
 import threading
 import tty
 
-EXPECTED = bytes.fromhex("1d 21 00 1d 61 0f")
+# Open: character size, status back on. Enable: the four status requests, status back on.
+# Disable: status back off.
+EXPECTED = bytes.fromhex("1d 21 00 1d 61 0f" "10 04 01 10 04 02 10 04 03 10 04 04 1d 61 0f" "1d 61 00")
 DEVICE_KEY = r"HKLM\SOFTWARE\OLEforRetail\ServiceOPOS\POSPrinter\KVXSO"
 CLASS_KEY = r"HKLM\SOFTWARE\OLEforRetail\ServiceOPOS\POSPrinter"
 
@@ -69,7 +71,7 @@ def main():
     print(f"printer end received {bytes(received).hex(' ')}; expected {EXPECTED.hex(' ')}")
     if run.returncode != 0 or not ok:
         return 1
-    print("the printer on COM5 received the start commands")
+    print("the printer on COM5 received the start, enable and disable commands")
     return 0
 
 
