@@ -2,6 +2,7 @@
 // A serial port in memory: records what is written, replays scripted replies, and lets a test
 // choose the modem lines and which settings the "driver" refuses.
 #include <deque>
+#include <span>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ public:
         bool cts = false;
         bool failOpen = false;
         int receiveWaits = 0;
+        // A device behind the line: given every write, returns what it answers.
+        std::function<std::vector<std::uint8_t>(std::span<const std::uint8_t>)> device;
     };
 
     explicit FakeSerialPort(Shared& shared) : s_(shared) {}
@@ -71,6 +74,10 @@ public:
         if (!s_.open) return false;
         s_.writes.emplace_back(bytes.begin(), bytes.end());
         s_.written.insert(s_.written.end(), bytes.begin(), bytes.end());
+        if (s_.device) {
+            const auto reply = s_.device(bytes);
+            s_.incoming.insert(s_.incoming.end(), reply.begin(), reply.end());
+        }
         return true;
     }
     std::size_t read(std::span<std::uint8_t> dest, std::chrono::milliseconds) override {

@@ -1,9 +1,6 @@
 // libFuzzer entry for the bitmap file decoder and the printer's two image forms built from what
 // it accepts: any bytes must give a refusal or a bitmap whose sizes agree, never a crash, hang
-// or overflow. Seeds: tests/fuzz/corpus/bitmap_decoder/. With clang:
-//   clang++ -std=c++20 -g -fsanitize=fuzzer,address,undefined -Iprinter_so
-//     tests/fuzz/bitmap_decoder_fuzz.cpp printer_so/bitmap_file.cpp printer_so/bitmap_raster.cpp
-//     -o bitmap_decoder_fuzz
+// or overflow. Seeds: tests/fuzz/corpus/bitmap_decoder/.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

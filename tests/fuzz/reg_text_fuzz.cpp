@@ -1,8 +1,5 @@
 // libFuzzer entry for the .reg reader: any bytes must give operations or an error naming a line,
-// never a crash, hang or overflow. Not part of the build yet; with clang:
-//   clang++ -std=c++20 -g -fsanitize=fuzzer,address,undefined -Iplatform/include
-//     -Itools/pos_reg tests/fuzz/reg_text_fuzz.cpp tools/pos_reg/reg_text.cpp
-//     tools/pos_reg/reg_key_name.cpp tools/pos_reg/text_encoding.cpp -o reg_text_fuzz
+// never a crash, hang or overflow.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
