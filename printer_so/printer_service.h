@@ -100,7 +100,6 @@ public:
 
 private:
     std::int32_t refuse(const char* method);
-    std::int32_t notYetAvailable(const char* method);
     void resetState();
     bool powerTestPasses();
     bool deviceCheckPasses();
