@@ -48,7 +48,8 @@ TEST(ConsoleScript, MalformedLinesSayWhatIsWrong) {
     const std::pair<const char*, const char*> cases[] = {
         {R"(PrintNormal 2 "open)", "unterminated string"},
         {R"(PrintNormal 2 "\q")", "unknown escape \\q"},
-        {R"(PrintNormal 2 "\x4")", "short \\x escape"},
+        {R"(PrintNormal 2 "\x4")", "bad \\x escape"},
+        {R"(PrintNormal 2 "\x4)", "short \\x escape"},
         {"ClaimDevice 12abc", "'12abc' is neither a number nor a quoted string"},
         {"ClaimDevice 99999999999", "'99999999999' is neither a number nor a quoted string"},
         {"\"x\"", "a line starts with a method name"},
