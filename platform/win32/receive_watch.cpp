@@ -21,7 +21,10 @@ bool ReceiveWatch::start(HANDLE port) {
         event_.reset();
         return false;
     }
-    byteReads_ = false;
+    // Wine ends an event wait at once when it cannot read the modem lines (a pseudo-terminal),
+    // after starting a helper thread for it; such a port starts with byte reads.
+    DWORD modemStatus = 0;
+    byteReads_ = GetCommModemStatus(port, &modemStatus) == FALSE;
     return true;
 }
 

@@ -4,7 +4,7 @@
 // It waits for EV_RXCHAR where the driver can. A driver that ends every event wait at once with
 // nothing to report (Wine on a pseudo-terminal, which has no modem status) would turn each wait
 // into a spin; there the watch waits with a one-byte read instead and keeps that byte for the
-// next read().
+// next read(). A port whose modem status cannot be read starts that way.
 #include <windows.h>
 
 #include <atomic>
