@@ -94,7 +94,15 @@ void AsbThread::run() {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     while (keepRunning()) {
         const auto passStart = std::chrono::steady_clock::now();
-        if (link_.WaitRXEvent() && reportsWanted_) {
+        bool received = false;
+        {
+            // The look itself is a use of the port: on Windows it may hold a read in flight,
+            // which must not meet the application's status query.
+            const PortUse use = claimPortForThread();
+            if (!use) break;
+            received = link_.WaitRXEvent();
+        }
+        if (received && reportsWanted_) {
             onReceived_();
         } else {
             idleUntil(passStart + kIdlePass);
