@@ -105,8 +105,8 @@ BitmapDecoding decodeMonoBitmap(std::span<const std::uint8_t> file) {
     result.fault = readLayout(file, layout);
     if (!result.ok()) return result;
 
-    const std::uint64_t rowBytes = ((layout.width + 7) / 8 + 1) / 2 * 2;
-    const std::uint64_t fileStride = (layout.width + 31) / 32 * 4;
+    const std::uint64_t rowBytes = ((std::uint64_t{layout.width} + 7) / 8 + 1) / 2 * 2;
+    const std::uint64_t fileStride = (std::uint64_t{layout.width} + 31) / 32 * 4;
     if (rowBytes * layout.height > kMaxBitmapRowData) {
         result.fault = BitmapFault::TooLarge;
         return result;

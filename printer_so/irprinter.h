@@ -4,7 +4,6 @@
 
 namespace pos::printer {
 
-// NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor): COM objects end through Release.
 struct IRPrinter : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE COFreezeEvents(BOOL Freeze, LONG* pRC) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetPropertyNumber(LONG PropIndex, LONG* pNumber) = 0;
@@ -52,6 +51,5 @@ struct IRPrinter : IDispatch {
 protected:
     ~IRPrinter() = default;
 };
-// NOLINTEND(cppcoreguidelines-virtual-class-destructor)
 
 }  // namespace pos::printer

@@ -65,6 +65,7 @@ bool PrinterService::deviceCheckPasses() {
     // buffer whatever length the printer claims.
     constexpr std::int32_t kReplyRoom = 29;
     std::uint8_t reply[kReplyRoom] = {};
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse): the length byte is signed on purpose.
     const auto claimed = static_cast<std::int32_t>(static_cast<std::int8_t>(length));
     link_.Read(reply, claimed < kReplyRoom ? claimed : kReplyRoom);
     for (const char* model : kModelList) {

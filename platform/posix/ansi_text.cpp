@@ -40,6 +40,7 @@ CodePage windows1252() {
 // Builds the table through iconv; nullopt when the system does not know the name.
 std::optional<CodePage> fromIconv(const std::string& name) {
     iconv_t cd = iconv_open("UTF-16LE", name.c_str());
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open reports failure as (iconv_t)-1.
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
     CodePage page;
     for (int b = 0; b < 256; ++b) {

@@ -90,9 +90,7 @@ bool run(pos::control::ControlObject& device, pos::tools::ScriptLine& line) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runConsole(int argc, char** argv) {
     std::string deviceClass = "POSPrinter";
     std::string scriptPath;
     std::string deviceName;
@@ -146,4 +144,15 @@ int main(int argc, char** argv) {
     }
     if (device.isOpen()) say("Close() = " + codeText(device.Close()) + "\n");
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return runConsole(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pos-console: %s\n", e.what());
+        return 1;
+    }
 }

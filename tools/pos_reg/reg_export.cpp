@@ -76,7 +76,10 @@ class Exporter {
         }
         out_ += '\n';
         for (const std::string& child : store_.subkeys(hive_, path)) {
-            if (!writeKey(path.empty() ? child : path + '\\' + child, depth + 1)) {
+            std::string childPath = path;
+            if (!childPath.empty()) childPath += '\\';
+            childPath += child;
+            if (!writeKey(childPath, depth + 1)) {
                 return false;
             }
         }

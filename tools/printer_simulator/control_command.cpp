@@ -39,7 +39,7 @@ const char* paperText(PaperState paper) {
     }
 }
 
-CommandOutcome error(std::string text) {
+CommandOutcome error(const std::string& text) {
     return {"error: " + text + "\n", {}, false};
 }
 CommandOutcome ok(PrinterProtocol::Bytes report = {}) {

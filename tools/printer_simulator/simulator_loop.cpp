@@ -28,7 +28,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::size_t kMaxLine = 1024;
 // Answers pile up only while nobody reads the port; beyond this they are dropped.
-constexpr std::size_t kMaxUnsent = 64 * 1024;
+constexpr std::size_t kMaxUnsent = std::size_t{64} * 1024;
 
 void say(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);

@@ -171,7 +171,6 @@ inline constexpr DISPID DISPID_UNKNOWN = -1;
 inline constexpr DISPID DISPID_PROPERTYPUT = -3;
 inline constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
 
-// NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor): COM objects end through Release.
 struct IUnknown {
     virtual HRESULT QueryInterface(REFIID riid, void** object) = 0;
     virtual ULONG AddRef() = 0;
@@ -222,7 +221,6 @@ struct IConnectionPointContainer : IUnknown {
 protected:
     ~IConnectionPointContainer() = default;
 };
-// NOLINTEND(cppcoreguidelines-virtual-class-destructor)
 
 BSTR SysAllocString(const OLECHAR* text);
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
