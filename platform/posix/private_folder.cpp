@@ -31,21 +31,6 @@ PrivateFolder PrivateFolder::create(const std::string& parent, const std::string
     return PrivateFolder(std::string(pattern.data()) + "/");
 }
 
-PrivateFolder::PrivateFolder(PrivateFolder&& other) noexcept
-    : path_(std::exchange(other.path_, {})) {}
-
-PrivateFolder& PrivateFolder::operator=(PrivateFolder&& other) noexcept {
-    if (this != &other) {
-        remove();
-        path_ = std::exchange(other.path_, {});
-    }
-    return *this;
-}
-
-PrivateFolder::~PrivateFolder() {
-    remove();
-}
-
 void PrivateFolder::remove() {
     if (path_.empty()) return;
     // remove_all deletes links without following them; only this user can write in the folder.
