@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # The main job: a simulated receipt printer on a pseudo-terminal, the printer service object
-# registered in a private device store, and an application session through the control object.
+# registered in a private device store, and an application session through the control object
+# that prints a whole receipt (tests/data/receipt_script.txt), shown as text afterwards.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 POS_NATIVE_ONLY=1 bash scripts/install-deps.sh
 
 cmake --preset release >/dev/null
-cmake --build --preset release -j"$(nproc)" --target KVXSO pos-regsvr pos-reg pos-console pos-printer-sim >/dev/null
+cmake --build --preset release -j"$(nproc)" --target KVXSO PIXEO_API pos-regsvr pos-reg pos-console \
+  pos-printer-sim pos-receipt-view >/dev/null
 bin=$PWD/build/release
+data=$PWD/tests/data  # the receipt: its calls, its picture, its expected bytes
 
 work=$(mktemp -d)
 sim_pid=""
@@ -50,18 +53,44 @@ Windows Registry Editor Version 5.00
 "FlowControl"=dword:00000000
 REG
 
-echo "== Application session through the POSPrinter control object"
-(cd "$work" && "$bin/tools/pos-console" ReceiptPrinter <<'SESSION'
-ClaimDevice 1000
-DeviceEnabled 1
-GetPropertyNumber 8
-GetPropertyNumber 8016
-MarkFeed 1
-DeviceEnabled 0
-ReleaseDevice
-SESSION
-)
+# The receipt's picture, from its annotated hexadecimal form.
+printf "$(sed 's/#.*//' "$data/receipt_logo.hex" | tr -d ' \n' | sed 's/../\\x&/g')" \
+  >"$work/receipt_logo.bmp"
 
+echo "== Application session through the POSPrinter control object, printing a receipt"
+echo "   ClaimDevice waits for the printer's CTS line, which a pseudo-terminal does not have, so it"
+echo "   answers 112 OPOS_E_TIMEOUT; printing does not depend on the claim."
+(cd "$work" && {
+  printf '%s\n' "ClaimDevice 1000" "DeviceEnabled 1" "GetPropertyNumber 8" "GetPropertyNumber 8016" \
+    "MarkFeed 1"
+  cat "$data/receipt_script.txt"
+  printf '%s\n' "DeviceEnabled 0" "ReleaseDevice"
+} | "$bin/tools/pos-console" ReceiptPrinter)
+
+# Each status answer comes after the simulator has read what waited on its side of the line:
+# once the count stops growing, the capture is complete.
+echo "== The simulated printer's state"
+python3 - "$work/printer.sock" <<'STATUS'
+import socket, sys
+with socket.socket(socket.AF_UNIX) as s:
+    s.connect(sys.argv[1])
+    channel = s.makefile("rw")
+    before = None
+    while True:
+        channel.write("status\n")
+        channel.flush()
+        state, _ = channel.readline().strip(), channel.readline()
+        count = state.split("received ")[1].split()[0]
+        if count == before:
+            break
+        before = count
+print("   " + state)
+STATUS
+
+echo "== The receipt as the printer prints it (pos-receipt-view)"
+echo "   [notes] are commands that print nothing, or labels; S P A C E D letters are double wide;"
+echo "   ^^tall^^, **bold**, __underlined__ and [[reversed]] text is marked so."
+"$bin/tools/pos-receipt-view" "$work/received.bin"
 echo "== Bytes the printer received"
 od -An -tx1 "$work/received.bin"
 echo "== Service object trace (OPOSDebug.txt)"

@@ -7,9 +7,10 @@ cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-60}
 build=build/fuzz
-targets=(escape_parser_fuzz bitmap_decoder_fuzz reg_text_fuzz)
+targets=(escape_parser_fuzz bitmap_decoder_fuzz reg_text_fuzz receipt_renderer_fuzz)
 declare -A corpus=([escape_parser_fuzz]=tests/fuzz/corpus/escape_parser
-                  [bitmap_decoder_fuzz]=tests/fuzz/corpus/bitmap_decoder)
+                  [bitmap_decoder_fuzz]=tests/fuzz/corpus/bitmap_decoder
+                  [receipt_renderer_fuzz]=tests/fuzz/corpus/receipt_renderer)
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOS_FUZZ=ON \
   -DPOS_SANITIZE=OFF -DPOS_BUILD_TESTS=ON

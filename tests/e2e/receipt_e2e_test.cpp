@@ -1,0 +1,245 @@
+// A whole receipt on Linux: the component library through the control object, against the
+// printer simulator on its pseudo-terminal; what the simulator captured is compared with the
+// bytes of tests/data/receipt_expected.hex, then rendered as the receipt a person would see.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "opos_constants.h"
+#include "platform/dynamic_library.h"
+#include "platform/sqlite_registry.h"
+#include "pos_printer_control.h"
+#include "receipt_files.h"
+#include "receipt_renderer.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace pos::opos;
+using pos::platform::Hive;
+using pos::platform::RegistryValue;
+using pos::platform::ValueType;
+using pos::test::Bytes;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kClassKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter";
+constexpr const char* kDeviceKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter\\KVXSO";
+constexpr auto kPatience = std::chrono::seconds(10);
+
+const fs::path kData = POS_RECEIPT_DATA;
+
+// One line from fd without its newline; what came before the patience ran out otherwise.
+std::string readLine(int fd) {
+    std::string line;
+    const auto deadline = Clock::now() + kPatience;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd ready{fd, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0)
+            return line;
+        char c = 0;
+        if (::read(fd, &c, 1) != 1 || c == '\n') return line;
+        line += c;
+    }
+}
+
+// pos-printer-sim as a child process capturing what it receives, asked through its control
+// socket how much that is.
+class SimulatedPrinter {
+  public:
+    explicit SimulatedPrinter(const fs::path& folder) : capture_(folder / "received.bin") {
+        const fs::path socketPath = folder / "control";
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
+        output_ = out[0];
+        std::vector<std::string> words{POS_PRINTER_SIM,     "--quiet",   "--control",
+                                       socketPath.string(), "--capture", capture_.string()};
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        const int error =
+            ::posix_spawn(&pid_, POS_PRINTER_SIM, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        if (error != 0)
+            throw std::runtime_error(std::string("cannot start the simulator: ") +
+                                     std::strerror(error));
+        const std::string first = readLine(output_);  // "pty /dev/pts/N", once the socket listens
+        if (!first.starts_with("pty ")) throw std::runtime_error("the simulator said: " + first);
+        slave_ = first.substr(4);
+        control_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
+        if (::connect(control_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+            throw std::runtime_error("cannot reach the control socket");
+    }
+    ~SimulatedPrinter() {
+        ::close(control_);
+        ::close(output_);
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    SimulatedPrinter(const SimulatedPrinter&) = delete;
+    SimulatedPrinter& operator=(const SimulatedPrinter&) = delete;
+
+    const std::string& slavePath() const { return slave_; }
+
+    // Everything the printer received once the writer has closed the port. Each status reply
+    // comes after the simulator has read what was waiting on its side of the terminal, so when
+    // the count stops growing, nothing is left there.
+    Bytes receivedAfterClose() {
+        long before = -1;
+        for (long count = receivedCount(); count != before && count >= 0; count = receivedCount()) {
+            before = count;
+        }
+        std::ifstream in(capture_, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+
+  private:
+    // "...; received N bytes, ..." from the status command; -1 when there is no answer.
+    long receivedCount() {
+        const std::string request = "status\n";
+        if (::send(control_, request.data(), request.size(), MSG_NOSIGNAL) !=
+            static_cast<ssize_t>(request.size()))
+            return -1;
+        const std::string state = readLine(control_);
+        if (readLine(control_) != "ok") return -1;
+        const std::size_t at = state.find("received ");
+        return at == std::string::npos ? -1 : std::stol(state.substr(at + 9));
+    }
+
+    pid_t pid_ = -1;
+    int output_ = -1;
+    int control_ = -1;
+    std::string slave_;
+    fs::path capture_;
+};
+
+class ReceiptOverSimulator : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("kvxso_receipt_e2e_" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "scratch");
+        registry = (dir / "registry.db").string();
+        ::setenv("OPOS_REGISTRY", registry.c_str(), 1);
+        ::setenv("TMPDIR", (dir / "scratch").c_str(), 1);  // PrintMemoryBitmap's private folder
+        previousDir = fs::current_path();
+        fs::current_path(dir);  // the script names its picture relative to here
+        pos::test::writeFile("receipt_logo.bmp",
+                             pos::test::readHexFile(kData / "receipt_logo.hex"));
+        printer = std::make_unique<SimulatedPrinter>(dir);
+        {
+            std::string error;
+            auto library = pos::platform::DynamicLibrary::open(KVXSO_PATH, &error);
+            ASSERT_TRUE(library.loaded()) << error;
+            auto registerServer =
+                reinterpret_cast<HRESULT (*)()>(library.symbol("DllRegisterServer"));
+            ASSERT_NE(registerServer, nullptr);
+            ASSERT_EQ(registerServer(), S_OK);
+        }
+        auto store = pos::platform::openSqliteRegistry(registry, nullptr);
+        const auto text = [&](const char* key, const char* name, const std::string& value) {
+            store->writeValue(Hive::LocalMachine, key,
+                              RegistryValue{name, ValueType::String, value, 0});
+        };
+        text(kClassKey, "ReceiptPrinter", "KVXSO");
+        text(kDeviceKey, "", "OPOS.KVXSO");
+        text(kDeviceKey, "DeviceType", "COM");
+        text(kDeviceKey, "PaperWidth", " 3\" / 80mm");
+        text(kDeviceKey, "Baud", "19200");
+        text(kDeviceKey, "COMPORT", printer->slavePath());
+        text(kDeviceKey, "Parity", "0");
+        text(kDeviceKey, "DataLength", "8");
+        text(kDeviceKey, "StopBit", "0");
+    }
+    void TearDown() override {
+        printer.reset();
+        fs::current_path(previousDir);
+        fs::remove_all(dir);
+        ::unsetenv("OPOS_REGISTRY");
+        ::unsetenv("TMPDIR");
+    }
+
+    fs::path dir;
+    fs::path previousDir;
+    std::string registry;
+    std::unique_ptr<SimulatedPrinter> printer;
+};
+
+TEST_F(ReceiptOverSimulator, EveryKindOfOutputReachesThePrinterAsWorkedOut) {
+    pos::control::PosPrinterControl control([] { return pos::platform::openSystemRegistry(); });
+    ASSERT_EQ(control.Open("ReceiptPrinter"), OPOS_SUCCESS) << control.lastError();
+    const std::vector<std::string> failures =
+        pos::test::runScript(control, kData / "receipt_script.txt");
+    EXPECT_TRUE(failures.empty()) << ::testing::PrintToString(failures);
+    ASSERT_EQ(control.Close(), OPOS_SUCCESS);
+
+    Bytes expected{0x1D, 0x21, 0x00, 0x1D, 0x61, 0x0F};  // opening: character size, status back
+    const Bytes receipt = pos::test::readHexFile(kData / "receipt_expected.hex");
+    expected.insert(expected.end(), receipt.begin(), receipt.end());
+    const Bytes received = printer->receivedAfterClose();
+    EXPECT_EQ(received, expected);
+    EXPECT_TRUE(fs::is_empty(dir / "scratch"));  // the memory bitmap's folder is gone again
+
+    const std::string view = pos::receipt::renderReceipt(received);
+    const std::string paid = " PAID BY CARD ";
+    for (const std::string& line : {
+             std::string(13, ' ') + "^^C O R N E R   S H O P^^",
+             std::string(16, ' ') + "12 Market Street",
+             "Coffee beans 1 kg" + std::string(26, ' ') + "12.90",
+             "__Loyalty points__" + std::string(31, ' ') + "+14",
+             "**T O T A L" + std::string(29, ' ') + "1 4 . 8 0**",
+             std::string(34, ' ') + "[[" + paid + "]]",
+             std::string("[BARCODE CODE128 {AR0042 h=80]"),
+             std::string(21, ' ') + "R0042",
+             std::string(17, ' ') + "5901234123457",
+             std::string("[RASTER IMAGE 32x12 dots]"),
+             std::string("[RASTER IMAGE 16x8 dots]"),
+             std::string("[stored image defined: 32x16 dots]"),
+             std::string("[STORED IMAGE 32x16 dots]"),
+             std::string("===== page mode ====="),
+             std::string("[page area: 512x700 dots at 0,0]"),
+             std::string("[page direction: bottom to top]"),
+             std::string("**THANK YOU**"),
+             std::string("===== page printed ====="),
+             std::string("Printed at once"),
+             std::string("----- cut -----"),
+         }) {
+        EXPECT_NE(view.find("\n" + line + "\n"), std::string::npos) << line << "\nin\n" << view;
+    }
+    // The logo's cup ends with its saucer, 21 dots from the fifth dot on; it is printed twice,
+    // from the file and from the printer's store, centred both times.
+    std::string saucer = "\n" + std::string(12, ' ');
+    for (int i = 0; i < 21; ++i) saucer += "▀";
+    saucer += "\n";
+    const std::size_t first = view.find(saucer);
+    ASSERT_NE(first, std::string::npos) << view;
+    EXPECT_NE(view.find(saucer, first + 1), std::string::npos) << view;
+}
+
+}  // namespace
