@@ -22,7 +22,7 @@ run_ctest dev -j"$jobs"
 
 cmake --preset win32
 cmake --build --preset win32 -j"$jobs"
-run_ctest win32
+run_ctest win32 -j"$jobs"
 
 cmake --preset win64
 cmake --build --preset win64 -j"$jobs"
