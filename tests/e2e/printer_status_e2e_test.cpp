@@ -1,12 +1,5 @@
 // Status monitoring end to end on Linux: the component library through the control object,
 // against the printer simulator on its pseudo-terminal, driven through its control socket.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -24,15 +17,16 @@
 #include <vector>
 
 #include "opos_constants.h"
+#include "simulated_printer.h"
 #include "platform/dynamic_library.h"
 #include "platform/sqlite_registry.h"
 #include "pos_printer_control.h"
 
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
+using pos::testing::SimulatedPrinter;
 using namespace pos::opos;
 using pos::platform::Hive;
 using pos::platform::RegistryValue;
@@ -43,98 +37,6 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kClassKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter";
 constexpr const char* kDeviceKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter\\KVXSO";
 constexpr auto kPatience = std::chrono::seconds(10);
-
-// One line from fd without its newline; what came before the patience ran out otherwise.
-std::string readLine(int fd) {
-    std::string line;
-    const auto deadline = Clock::now() + kPatience;
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd ready{fd, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0)
-            return line;
-        char c = 0;
-        if (::read(fd, &c, 1) != 1 || c == '\n') return line;
-        line += c;
-    }
-}
-
-// pos-printer-sim as a child process, with its control socket connected.
-class SimulatedPrinter {
-  public:
-    explicit SimulatedPrinter(const fs::path& folder) {
-        const fs::path socketPath = folder / "control";
-        capture_ = folder / "capture.bin";
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
-        output_ = out[0];
-        std::vector<std::string> words{POS_PRINTER_SIM,     "--quiet",   "--control",
-                                       socketPath.string(), "--capture", capture_.string()};
-        std::vector<char*> argv;
-        for (std::string& word : words) argv.push_back(word.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        const int error =
-            ::posix_spawn(&pid_, POS_PRINTER_SIM, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        if (error != 0)
-            throw std::runtime_error(std::string("cannot start the simulator: ") +
-                                     std::strerror(error));
-
-        const std::string first = readLine(output_);  // "pty /dev/pts/N", once the socket listens
-        if (!first.starts_with("pty ")) throw std::runtime_error("the simulator said: " + first);
-        slave_ = first.substr(4);
-        control_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
-        if (::connect(control_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-            throw std::runtime_error("cannot reach the control socket");
-        }
-    }
-    ~SimulatedPrinter() {
-        ::close(control_);
-        ::close(output_);
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    SimulatedPrinter(const SimulatedPrinter&) = delete;
-    SimulatedPrinter& operator=(const SimulatedPrinter&) = delete;
-
-    const std::string& slavePath() const { return slave_; }
-
-    // One command; its reply lines up to "ok" or "error: ...".
-    std::string command(const std::string& line) {
-        const std::string text = line + "\n";
-        if (::send(control_, text.data(), text.size(), MSG_NOSIGNAL) !=
-            static_cast<ssize_t>(text.size())) {
-            return "send failed";
-        }
-        std::string reply;
-        for (std::string got = readLine(control_);; got = readLine(control_)) {
-            reply += got;
-            if (got.empty() || got == "ok" || got.starts_with("error:")) return reply;
-            reply += '\n';
-        }
-    }
-    // Every byte the printer has received.
-    Bytes captured() const {
-        std::ifstream in(capture_, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int output_ = -1;
-    int control_ = -1;
-    std::string slave_;
-    fs::path capture_;
-};
 
 // The status values the application's handler received, from whichever thread.
 class ReceivedEvents {
