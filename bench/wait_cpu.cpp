@@ -27,12 +27,13 @@ Sample measure(const std::function<void()>& work) {
     work();
     const std::clock_t cpu1 = std::clock();
     const auto wall1 = std::chrono::steady_clock::now();
-    return {std::chrono::duration<double>(wall1 - wall0).count(), static_cast<double>(cpu1 - cpu0) / CLOCKS_PER_SEC};
+    return {std::chrono::duration<double>(wall1 - wall0).count(),
+            static_cast<double>(cpu1 - cpu0) / CLOCKS_PER_SEC};
 }
 
 void report(const char* what, const Sample& s) {
-    std::printf("%-46s wall %6.2f s  cpu %7.4f s  = %6.2f %% of one core\n", what, s.wallSeconds, s.cpuSeconds,
-                100.0 * s.cpuSeconds / s.wallSeconds);
+    std::printf("%-46s wall %6.2f s  cpu %7.4f s  = %6.2f %% of one core\n", what, s.wallSeconds,
+                s.cpuSeconds, 100.0 * s.cpuSeconds / s.wallSeconds);
 }
 
 // The original wait: read the tick and dispatch until the end passes, never blocking.
@@ -62,8 +63,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     port.ComInitRXEvent();
-    const auto until = [&] { return std::chrono::steady_clock::now() + std::chrono::seconds(receiveSeconds); };
-    const std::string label = "status thread idle " + std::to_string(receiveSeconds) + " s, blocking";
+    const auto until = [&] {
+        return std::chrono::steady_clock::now() + std::chrono::seconds(receiveSeconds);
+    };
+    const std::string label =
+        "status thread idle " + std::to_string(receiveSeconds) + " s, blocking";
     report(label.c_str(), measure([&] {
                const auto end = until();
                while (std::chrono::steady_clock::now() < end) port.ComWaitRXEvent();
@@ -75,10 +79,12 @@ int main(int argc, char** argv) {
     auto raw = pos::platform::createSerialPort();
     raw->open(pty.slavePath());
     raw->initReceiveEvent();
-    const std::string spinLabel = "status thread idle " + std::to_string(receiveSeconds) + " s, spinning";
+    const std::string spinLabel =
+        "status thread idle " + std::to_string(receiveSeconds) + " s, spinning";
     report(spinLabel.c_str(), measure([&] {
                const auto end = until();
-               while (std::chrono::steady_clock::now() < end) raw->waitReceiveEvent(std::chrono::milliseconds(0));
+               while (std::chrono::steady_clock::now() < end)
+                   raw->waitReceiveEvent(std::chrono::milliseconds(0));
            }));
     raw->closeReceiveEvent();
     raw->close();

@@ -19,7 +19,9 @@ bool ComPort::Open(std::string_view name) {
     return true;
 }
 
-void ComPort::Close() { port_->close(); }
+void ComPort::Close() {
+    port_->close();
+}
 
 void ComPort::Write(std::span<const std::uint8_t> bytes) {
     port_->write(bytes);
@@ -45,7 +47,9 @@ bool ComPort::changeSettings(Change change) {
 namespace {
 // The line settings hold bytes; a stored number that does not fit is refused like any other
 // value the driver does not take.
-bool fitsByte(std::int32_t value) { return value >= 0 && value <= 255; }
+bool fitsByte(std::int32_t value) {
+    return value >= 0 && value <= 255;
+}
 }  // namespace
 
 bool ComPort::SetBaudRate(std::int32_t baud) {
@@ -94,7 +98,9 @@ bool ComPort::SetNoFlowControl() {
     });
 }
 
-bool ComPort::ClearError() { return port_->clearError(lineStatus_); }
+bool ComPort::ClearError() {
+    return port_->clearError(lineStatus_);
+}
 
 bool ComPort::IsCtsOn() {
     bool cts = false;

@@ -13,7 +13,7 @@
 namespace pos {
 
 class ComPort {
-public:
+  public:
     struct Options {
         bool purgeOnOpen = true;  // the printer drops stale bytes; the display does not
         bool recordRaw = true;    // the printer copies every write to the raw trace
@@ -48,7 +48,7 @@ public:
     bool ComWaitRXEvent();
     bool ComCloseRXEvent();
 
-private:
+  private:
     template <typename Change>
     bool changeSettings(Change change);
 

@@ -10,7 +10,7 @@
 namespace pos {
 
 class CommandBuffer {
-public:
+  public:
     CommandBuffer() = default;
     CommandBuffer(std::initializer_list<std::uint8_t> bytes) { append(bytes); }
 
@@ -27,7 +27,7 @@ public:
     std::size_t capacity() const { return capacity_; }
     bool empty() const { return size_ == 0; }
 
-private:
+  private:
     void reserveFor(std::size_t added);
 
     std::unique_ptr<std::uint8_t[]> data_;

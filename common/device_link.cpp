@@ -4,7 +4,11 @@ namespace pos {
 
 DeviceLink::DeviceLink(ComPort& serial, UsbLink& usb, const std::int32_t& deviceType,
                        PageCollector* pages, CommandTable commands)
-    : serial_(serial), usb_(usb), deviceType_(deviceType), pages_(pages), commands_(std::move(commands)) {}
+    : serial_(serial),
+      usb_(usb),
+      deviceType_(deviceType),
+      pages_(pages),
+      commands_(std::move(commands)) {}
 
 bool DeviceLink::PutCommand(CommandBuffer& buffer, std::int32_t number, std::int32_t placement) {
     if (number == kSend) {
@@ -45,7 +49,9 @@ bool DeviceLink::OpenSerial(const SerialSettings& settings) {
     return true;
 }
 
-bool DeviceLink::OpenUsb(std::uint16_t productId) { return usb_.Open(productId); }
+bool DeviceLink::OpenUsb(std::uint16_t productId) {
+    return usb_.Open(productId);
+}
 
 bool DeviceLink::Read(std::uint8_t* destination, std::int32_t count) {
     if (count <= 0) return true;
@@ -78,8 +84,14 @@ bool DeviceLink::Close() {
 }
 
 // Status reports only ever arrive on the serial port, whatever the device type.
-bool DeviceLink::WaitRXEvent() { return serial_.ComWaitRXEvent(); }
-bool DeviceLink::InitRXEvent() { return serial_.ComInitRXEvent(); }
-bool DeviceLink::CloseRXEvent() { return serial_.ComCloseRXEvent(); }
+bool DeviceLink::WaitRXEvent() {
+    return serial_.ComWaitRXEvent();
+}
+bool DeviceLink::InitRXEvent() {
+    return serial_.ComInitRXEvent();
+}
+bool DeviceLink::CloseRXEvent() {
+    return serial_.ComCloseRXEvent();
+}
 
 }  // namespace pos

@@ -26,7 +26,7 @@ struct PageCollector {
 };
 
 class DeviceLink {
-public:
+  public:
     static constexpr std::int32_t kSend = 29;
     static constexpr std::int32_t kAtFront = 30;
     static constexpr std::int32_t kAtEnd = 31;
@@ -35,10 +35,11 @@ public:
 
     // Appends the bytes of device command number (0..28) to buffer, honouring placement where
     // the command allows it; false for numbers it does not know.
-    using CommandTable = std::function<bool(CommandBuffer&, std::int32_t number, std::int32_t placement)>;
+    using CommandTable =
+        std::function<bool(CommandBuffer&, std::int32_t number, std::int32_t placement)>;
 
-    DeviceLink(ComPort& serial, UsbLink& usb, const std::int32_t& deviceType,
-               PageCollector* pages, CommandTable commands);
+    DeviceLink(ComPort& serial, UsbLink& usb, const std::int32_t& deviceType, PageCollector* pages,
+               CommandTable commands);
 
     bool PutCommand(CommandBuffer& buffer, std::int32_t number, std::int32_t placement = kAtEnd);
     bool OpenSerial(const SerialSettings& settings);
@@ -49,7 +50,7 @@ public:
     bool InitRXEvent();
     bool CloseRXEvent();
 
-private:
+  private:
     void send(const CommandBuffer& buffer);
 
     ComPort& serial_;

@@ -14,11 +14,11 @@ void applyFlowControl(platform::SerialLineSettings& line, std::int32_t kind) {
         bool xonXoff;
     };
     static constexpr Row kRows[] = {
-        {false, false, DtrControl::Enable, RtsControl::Enable, false},        // Disable
-        {true, true, DtrControl::Handshake, RtsControl::Handshake, false},    // Enable
-        {true, false, DtrControl::Enable, RtsControl::Handshake, false},      // CTS/RTS
-        {false, true, DtrControl::Handshake, RtsControl::Enable, false},      // DTR/DSR
-        {false, false, DtrControl::Enable, RtsControl::Enable, true},         // Xon/Xoff
+        {false, false, DtrControl::Enable, RtsControl::Enable, false},      // Disable
+        {true, true, DtrControl::Handshake, RtsControl::Handshake, false},  // Enable
+        {true, false, DtrControl::Enable, RtsControl::Handshake, false},    // CTS/RTS
+        {false, true, DtrControl::Handshake, RtsControl::Enable, false},    // DTR/DSR
+        {false, false, DtrControl::Enable, RtsControl::Enable, true},       // Xon/Xoff
     };
     const Row& row = (kind >= 0 && kind <= 4) ? kRows[kind] : kRows[0];
     line.outxCtsFlow = row.ctsFlow;

@@ -28,8 +28,12 @@ TraceLog::TraceLog(Options options, std::string directory, Clock clock)
     if (!clock_) clock_ = [] { return std::time(nullptr); };
 }
 
-std::string TraceLog::textPath() const { return joined(directory_, platform::kTraceTextFile); }
-std::string TraceLog::rawPath() const { return joined(directory_, platform::kTraceRawFile); }
+std::string TraceLog::textPath() const {
+    return joined(directory_, platform::kTraceTextFile);
+}
+std::string TraceLog::rawPath() const {
+    return joined(directory_, platform::kTraceRawFile);
+}
 
 bool TraceLog::Write(const char* format, ...) {
     if (!enabled_) return true;

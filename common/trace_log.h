@@ -10,7 +10,7 @@
 namespace pos {
 
 class TraceLog {
-public:
+  public:
     struct Options {
         bool recordingHeader = true;  // printer: one header per load before the first line
         bool rawFile = true;          // printer: keep the raw serial bytes
@@ -29,7 +29,7 @@ public:
     std::string textPath() const;
     std::string rawPath() const;
 
-private:
+  private:
     Options options_;
     std::string directory_;  // empty: the file names as they are, relative to the current dir
     Clock clock_;

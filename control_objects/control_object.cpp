@@ -13,7 +13,7 @@ using namespace pos::opos;
 // The control object's dispatch interface. Its lifetime is the control object's: the service
 // object stores the pointer without a reference, and the control object outlives it.
 class ControlObject::Dispatch final : public IDispatch {
-public:
+  public:
     explicit Dispatch(ControlObject& owner) : owner_(owner) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -36,11 +36,12 @@ public:
         if (info != nullptr) *info = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO*, UINT* argError) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO*, UINT* argError) override;
 
-private:
+  private:
     ControlObject& owner_;
 };
 
@@ -79,7 +80,8 @@ VARIANT* argAt(DISPPARAMS* params, UINT index) {
 }
 }  // namespace
 
-HRESULT ControlObject::Dispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+HRESULT ControlObject::Dispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                               DISPID* ids) {
     if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
     for (const Member& m : kMembers) {
@@ -91,15 +93,16 @@ HRESULT ControlObject::Dispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT cou
     return DISP_E_UNKNOWNNAME;
 }
 
-HRESULT ControlObject::Dispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                        EXCEPINFO*, UINT* argError) {
+HRESULT ControlObject::Dispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                        VARIANT* result, EXCEPINFO*, UINT* argError) {
     auto longArg = [&](UINT index) -> std::optional<std::int32_t> {
         VARIANT* v = argAt(params, index);
         if (v == nullptr) return std::nullopt;
         return component::toLong(*v);
     };
     auto mismatch = [&](UINT index) {
-        if (argError != nullptr && params != nullptr && index < params->cArgs) *argError = params->cArgs - 1 - index;
+        if (argError != nullptr && params != nullptr && index < params->cArgs)
+            *argError = params->cArgs - 1 - index;
         return DISP_E_TYPEMISMATCH;
     };
     const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
@@ -129,8 +132,12 @@ HRESULT ControlObject::Dispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DIS
             setLong(result, owner_.Open(component::toUtf8(*name)));
             return S_OK;
         }
-        case dispid::kClose: setLong(result, owner_.Close()); return S_OK;
-        case dispid::kReleaseDevice: setLong(result, owner_.ReleaseDevice()); return S_OK;
+        case dispid::kClose:
+            setLong(result, owner_.Close());
+            return S_OK;
+        case dispid::kReleaseDevice:
+            setLong(result, owner_.ReleaseDevice());
+            return S_OK;
         case dispid::kClaimDevice: {
             auto timeout = longArg(0);
             if (!timeout) return mismatch(0);
@@ -153,7 +160,8 @@ HRESULT ControlObject::Dispatch::Invoke(DISPID id, REFIID, LCID, WORD flags, DIS
         case dispid::kSODirectIO:
         case dispid::kSOError:
         case dispid::kSOOutputComplete:
-            return S_OK;  // this control object raises no data, direct-I/O, error or completion events
+            return S_OK;  // this control object raises no data, direct-I/O, error or completion
+                          // events
         case dispid::kSOProcessID:
             setLong(result, 0);
             return S_OK;
@@ -167,9 +175,13 @@ ControlObject::ControlObject(std::string deviceClass, StoreOpener openStore)
       openStore_(std::move(openStore)),
       dispatch_(std::make_unique<Dispatch>(*this)) {}
 
-ControlObject::~ControlObject() { Close(); }
+ControlObject::~ControlObject() {
+    Close();
+}
 
-IDispatch* ControlObject::dispatch() { return dispatch_.get(); }
+IDispatch* ControlObject::dispatch() {
+    return dispatch_.get();
+}
 
 std::int32_t ControlObject::Open(const std::string& deviceName) {
     if (isOpen()) return resultCode_ = OPOS_E_ILLEGAL;
@@ -231,7 +243,9 @@ std::int32_t ControlObject::ClaimDevice(std::int32_t timeout) {
     return callForResult("ClaimDevice", {CallArg::number(timeout)});
 }
 
-std::int32_t ControlObject::ReleaseDevice() { return callForResult("ReleaseDevice", {}); }
+std::int32_t ControlObject::ReleaseDevice() {
+    return callForResult("ReleaseDevice", {});
+}
 
 std::int32_t ControlObject::CheckHealth(std::int32_t level) {
     return callForResult("CheckHealth", {CallArg::number(level)});
@@ -239,7 +253,8 @@ std::int32_t ControlObject::CheckHealth(std::int32_t level) {
 
 std::int32_t ControlObject::SetDeviceEnabled(bool enabled) {
     if (!isOpen()) return resultCode_ = OPOS_E_CLOSED;
-    std::vector<CallArg> args{CallArg::number(PIDX_DeviceEnabled), CallArg::number(enabled ? 1 : 0)};
+    std::vector<CallArg> args{CallArg::number(PIDX_DeviceEnabled),
+                              CallArg::number(enabled ? 1 : 0)};
     const CallResult r = caller_->call("SetPropertyNumber", args);
     return resultCode_ = SUCCEEDED(r.hr) ? OPOS_SUCCESS : OPOS_E_FAILURE;
 }

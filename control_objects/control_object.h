@@ -35,7 +35,7 @@ inline constexpr DISPID kSOProcessID = 9;
 }  // namespace dispid
 
 class ControlObject {
-public:
+  public:
     using StoreOpener = std::function<std::unique_ptr<platform::RegistryStore>()>;
     static constexpr std::int32_t kVersion = 1014001;  // 1.14.1
 
@@ -71,7 +71,7 @@ public:
     // This control object's own dispatch interface (the service object's event target).
     IDispatch* dispatch();
 
-private:
+  private:
     class Dispatch;
 
     std::string deviceClass_;

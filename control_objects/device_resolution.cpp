@@ -5,8 +5,9 @@ namespace pos::control {
 using platform::Hive;
 using platform::ValueType;
 
-std::optional<ResolvedDevice> resolveDevice(platform::RegistryStore& store, const std::string& deviceClass,
-                                            const std::string& name, std::string* error) {
+std::optional<ResolvedDevice> resolveDevice(platform::RegistryStore& store,
+                                            const std::string& deviceClass, const std::string& name,
+                                            std::string* error) {
     auto fail = [&](std::string message) -> std::optional<ResolvedDevice> {
         if (error != nullptr) *error = std::move(message);
         return std::nullopt;

@@ -16,7 +16,8 @@ struct ResolvedDevice {
 
 // name is a logical device name (a value of the class key whose data names the device key)
 // or the device key's own name. nullopt with a message when neither leads to a service object.
-std::optional<ResolvedDevice> resolveDevice(platform::RegistryStore& store, const std::string& deviceClass,
-                                            const std::string& name, std::string* error);
+std::optional<ResolvedDevice> resolveDevice(platform::RegistryStore& store,
+                                            const std::string& deviceClass, const std::string& name,
+                                            std::string* error);
 
 }  // namespace pos::control

@@ -14,7 +14,8 @@ std::optional<DISPID> ServiceCaller::idOf(std::string_view method) {
     std::u16string wide = component::widen(method);
     LPOLESTR names[] = {const_cast<LPOLESTR>(component::oleChars(wide))};
     DISPID id = DISPID_UNKNOWN;
-    if (FAILED(service_->GetIDsOfNames(IID_NULL, names, 1, GetUserDefaultLCID(), &id))) return std::nullopt;
+    if (FAILED(service_->GetIDsOfNames(IID_NULL, names, 1, GetUserDefaultLCID(), &id)))
+        return std::nullopt;
     ids_.emplace_back(std::string(method), id);
     return id;
 }
@@ -28,7 +29,8 @@ CallResult ServiceCaller::callWithDispatch(std::string_view method, std::vector<
     return invoke(method, before, target);
 }
 
-CallResult ServiceCaller::invoke(std::string_view method, std::vector<CallArg>& args, IDispatch* trailingDispatch) {
+CallResult ServiceCaller::invoke(std::string_view method, std::vector<CallArg>& args,
+                                 IDispatch* trailingDispatch) {
     CallResult out;
     const auto id = idOf(method);
     if (!id) {
@@ -71,8 +73,8 @@ CallResult ServiceCaller::invoke(std::string_view method, std::vector<CallArg>& 
     VARIANT result;
     VariantInit(&result);
     UINT argError = 0;
-    out.hr = service_->Invoke(*id, IID_NULL, GetUserDefaultLCID(), DISPATCH_METHOD, &params, &result, nullptr,
-                              &argError);
+    out.hr = service_->Invoke(*id, IID_NULL, GetUserDefaultLCID(), DISPATCH_METHOD, &params,
+                              &result, nullptr, &argError);
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i].byRef) {
             if (std::holds_alternative<std::int32_t>(args[i].value)) {

@@ -30,16 +30,20 @@ struct CallResult {
 
 // A cache of the names already looked up, per service object.
 class ServiceCaller {
-public:
+  public:
     explicit ServiceCaller(IDispatch* service) : service_(service) {}
     CallResult call(std::string_view method, std::vector<CallArg>& args);
-    CallResult call(std::string_view method, std::vector<CallArg>&& args) { return call(method, args); }
+    CallResult call(std::string_view method, std::vector<CallArg>&& args) {
+        return call(method, args);
+    }
     // Passes a dispatch pointer as an argument (OpenService's event target).
-    CallResult callWithDispatch(std::string_view method, std::vector<CallArg>& before, IDispatch* target);
+    CallResult callWithDispatch(std::string_view method, std::vector<CallArg>& before,
+                                IDispatch* target);
 
-private:
+  private:
     std::optional<DISPID> idOf(std::string_view method);
-    CallResult invoke(std::string_view method, std::vector<CallArg>& args, IDispatch* trailingDispatch);
+    CallResult invoke(std::string_view method, std::vector<CallArg>& args,
+                      IDispatch* trailingDispatch);
 
     IDispatch* service_;
     std::vector<std::pair<std::string, DISPID>> ids_;

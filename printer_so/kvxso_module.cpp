@@ -38,7 +38,9 @@ Module& module() {
     return instance;
 }
 
-std::string modulePath() { return pos::platform::modulePathOf(reinterpret_cast<const void*>(&modulePath)); }
+std::string modulePath() {
+    return pos::platform::modulePathOf(reinterpret_cast<const void*>(&modulePath));
+}
 
 }  // namespace
 
@@ -46,7 +48,8 @@ POS_COMPONENT_EXPORT HRESULT STDMETHODCALLTYPE DllCanUnloadNow() {
     return pos::component::ModuleLock::count() == 0 ? S_OK : S_FALSE;
 }
 
-POS_COMPONENT_EXPORT HRESULT STDMETHODCALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
+POS_COMPONENT_EXPORT HRESULT STDMETHODCALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
+                                                                 void** out) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (!IsEqualGUID(clsid, pos::printer::kClsid)) return CLASS_E_CLASSNOTAVAILABLE;
@@ -58,7 +61,7 @@ POS_COMPONENT_EXPORT HRESULT STDMETHODCALLTYPE DllRegisterServer() {
     if (!store) return SELFREG_E_CLASS;
     const std::string path = modulePath();
     if (!pos::component::registerKeys(*store, pos::platform::Hive::ClassesRoot,
-                                       pos::printer::printerRegistration(path))) {
+                                      pos::printer::printerRegistration(path))) {
         return SELFREG_E_CLASS;
     }
     return FAILED(pos::platform::registerTypeLibrary(path)) ? SELFREG_E_TYPELIB : S_OK;
@@ -68,7 +71,7 @@ POS_COMPONENT_EXPORT HRESULT STDMETHODCALLTYPE DllUnregisterServer() {
     auto store = pos::platform::openSystemRegistry();
     if (!store) return SELFREG_E_CLASS;
     if (!pos::component::unregisterKeys(*store, pos::platform::Hive::ClassesRoot,
-                                         pos::printer::printerRegistration(modulePath()))) {
+                                        pos::printer::printerRegistration(modulePath()))) {
         return SELFREG_E_CLASS;
     }
     // A type library that was never registered is not an error here.

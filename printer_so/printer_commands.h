@@ -41,6 +41,7 @@ enum PrinterCommand : std::int32_t {
 
 // Adds the bytes of command number (0..28) to buffer; commands 6, 7 and 10 go in front when
 // placement is 30. False for any other number. Command 10 also records PageAreaLength.
-bool putPrinterCommand(PrintSettings& settings, CommandBuffer& buffer, std::int32_t number, std::int32_t placement);
+bool putPrinterCommand(PrintSettings& settings, CommandBuffer& buffer, std::int32_t number,
+                       std::int32_t placement);
 
 }  // namespace pos::printer

@@ -13,7 +13,8 @@ using platform::ValueType;
 std::string readText(RegistryStore& store, const char* key, const char* name) {
     auto value = store.readValue(Hive::LocalMachine, key, name);
     if (!value) return {};
-    std::string text = value->type == ValueType::DWord ? std::to_string(value->number) : value->text;
+    std::string text =
+        value->type == ValueType::DWord ? std::to_string(value->number) : value->text;
     if (text.size() > 255) text.resize(255);
     return text;
 }
@@ -25,7 +26,9 @@ std::uint32_t readNumber(RegistryStore& store, const char* key, const char* name
     return static_cast<std::uint32_t>(std::strtoul(value->text.c_str(), nullptr, 10));
 }
 
-std::int32_t decimal(const std::string& text) { return static_cast<std::int32_t>(std::atoi(text.c_str())); }
+std::int32_t decimal(const std::string& text) {
+    return static_cast<std::int32_t>(std::atoi(text.c_str()));
+}
 }  // namespace
 
 std::int32_t deviceTypeFromText(const std::string& text) {

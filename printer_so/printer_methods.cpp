@@ -48,6 +48,8 @@ constexpr component::Method<PrinterService> kMethods[] = {
 };
 }  // namespace
 
-std::span<const component::Method<PrinterService>> printerMethods() { return kMethods; }
+std::span<const component::Method<PrinterService>> printerMethods() {
+    return kMethods;
+}
 
 }  // namespace pos::printer

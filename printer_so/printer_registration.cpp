@@ -12,10 +12,19 @@ std::vector<component::RegistrationKey> printerRegistration(const std::string& m
     const std::string libid = component::guidText(kLibid);
     return {
         Key{kVersionedProgId, kClassDescription, {}, Removal::Normal, {Key{"CLSID", clsid}}},
-        Key{kProgId, kClassDescription, {}, Removal::Normal,
+        Key{kProgId,
+            kClassDescription,
+            {},
+            Removal::Normal,
             {Key{"CLSID", clsid}, Key{"CurVer", kVersionedProgId}}},
-        Key{"CLSID", std::nullopt, {}, Removal::NoRemove,
-            {Key{clsid, kClassDescription, {}, Removal::ForceRemove,
+        Key{"CLSID",
+            std::nullopt,
+            {},
+            Removal::NoRemove,
+            {Key{clsid,
+                 kClassDescription,
+                 {},
+                 Removal::ForceRemove,
                  {
                      Key{"ProgID", kVersionedProgId},
                      Key{"VersionIndependentProgID", kProgId},

@@ -38,7 +38,9 @@ bool PrinterService::powerTestPasses() {
     return state_.DeviceType != kDeviceSerial || comPort_.IsCtsOn();
 }
 
-std::int32_t PrinterService::COFreezeEvents(std::int32_t) { return OPOS_SUCCESS; }
+std::int32_t PrinterService::COFreezeEvents(std::int32_t) {
+    return OPOS_SUCCESS;
+}
 
 std::int32_t PrinterService::ClaimDevice(std::int32_t timeout) {
     trace_.Write("ClaimDevice:0x%x\n", static_cast<unsigned>(timeout));
@@ -75,26 +77,54 @@ std::int32_t PrinterService::refuse(const char* method) {
     return OPOS_E_ILLEGAL;
 }
 
-std::int32_t PrinterService::BeginInsertion(std::int32_t) { return refuse("BeginInsertion"); }
-std::int32_t PrinterService::BeginRemoval(std::int32_t) { return refuse("BeginRemoval"); }
-std::int32_t PrinterService::EndInsertion() { return refuse("EndInsertion"); }
-std::int32_t PrinterService::EndRemoval() { return refuse("EndRemoval"); }
+std::int32_t PrinterService::BeginInsertion(std::int32_t) {
+    return refuse("BeginInsertion");
+}
+std::int32_t PrinterService::BeginRemoval(std::int32_t) {
+    return refuse("BeginRemoval");
+}
+std::int32_t PrinterService::EndInsertion() {
+    return refuse("EndInsertion");
+}
+std::int32_t PrinterService::EndRemoval() {
+    return refuse("EndRemoval");
+}
 std::int32_t PrinterService::PrintTwoNormal(std::int32_t, const String&, const String&) {
     return refuse("PrintTwoNormal");
 }
-std::int32_t PrinterService::SetLogo(std::int32_t, const String&) { return refuse("SetLogo"); }
-std::int32_t PrinterService::ValidateData(std::int32_t, const String&) { return refuse("ValidateData"); }
-std::int32_t PrinterService::ChangePrintSide(std::int32_t) { return refuse("ChangePrintSide"); }
-std::int32_t PrinterService::MarkFeed(std::int32_t) { return refuse("MarkFeed"); }
-std::int32_t PrinterService::ResetStatistics(const String&) { return refuse("ResetStatistics"); }
-std::int32_t PrinterService::RetrieveStatistics(String&) { return refuse("RetrieveStatistics"); }
-std::int32_t PrinterService::UpdateStatistics(const String&) { return refuse("UpdateStatistics"); }
+std::int32_t PrinterService::SetLogo(std::int32_t, const String&) {
+    return refuse("SetLogo");
+}
+std::int32_t PrinterService::ValidateData(std::int32_t, const String&) {
+    return refuse("ValidateData");
+}
+std::int32_t PrinterService::ChangePrintSide(std::int32_t) {
+    return refuse("ChangePrintSide");
+}
+std::int32_t PrinterService::MarkFeed(std::int32_t) {
+    return refuse("MarkFeed");
+}
+std::int32_t PrinterService::ResetStatistics(const String&) {
+    return refuse("ResetStatistics");
+}
+std::int32_t PrinterService::RetrieveStatistics(String&) {
+    return refuse("RetrieveStatistics");
+}
+std::int32_t PrinterService::UpdateStatistics(const String&) {
+    return refuse("UpdateStatistics");
+}
 std::int32_t PrinterService::CompareFirmwareVersion(const String&, LongOut&) {
     return refuse("CompareFirmwareVersion");
 }
-std::int32_t PrinterService::UpdateFirmware(const String&) { return refuse("UpdateFirmware"); }
-std::int32_t PrinterService::ClearPrintArea() { return refuse("ClearPrintArea"); }
-std::int32_t PrinterService::PageModePrint(std::int32_t) { return refuse("PageModePrint"); }
+std::int32_t PrinterService::UpdateFirmware(const String&) {
+    return refuse("UpdateFirmware");
+}
+std::int32_t PrinterService::ClearPrintArea() {
+    return refuse("ClearPrintArea");
+}
+std::int32_t PrinterService::PageModePrint(std::int32_t) {
+    return refuse("PageModePrint");
+}
 std::int32_t PrinterService::DrawRuledLine(std::int32_t, const String&, std::int32_t, std::int32_t,
                                            std::int32_t, std::int32_t) {
     return refuse("DrawRuledLine");

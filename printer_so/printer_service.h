@@ -38,7 +38,7 @@ struct PrinterPlatform {
 };
 
 class PrinterService {
-public:
+  public:
     explicit PrinterService(PrinterPlatform platform);
     PrinterService(const PrinterService&) = delete;
     PrinterService& operator=(const PrinterService&) = delete;
@@ -52,7 +52,8 @@ public:
     void SetPropertyNumber(std::int32_t index, std::int32_t number);
     String GetPropertyString(std::int32_t index);
     void SetPropertyString(std::int32_t index, const String& text);
-    std::int32_t OpenService(const String& deviceClass, const String& deviceName, IDispatch* target);
+    std::int32_t OpenService(const String& deviceClass, const String& deviceName,
+                             IDispatch* target);
     std::int32_t CheckHealth(std::int32_t level);
     std::int32_t ClaimDevice(std::int32_t timeout);
     std::int32_t ClearOutput();
@@ -98,7 +99,7 @@ public:
     TraceLog& trace() { return trace_; }
     IDispatch* eventTarget() const { return eventTarget_; }
 
-private:
+  private:
     std::int32_t refuse(const char* method);
     void resetState();
     bool powerTestPasses();

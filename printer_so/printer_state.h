@@ -86,7 +86,7 @@ struct PrinterState {
 };
 
 // The printers of the family; a reply that begins with the brand word identifies one.
-inline constexpr const char* kModelList[] = {"TALVORIN KVX-9100", "TALVORIN QM700", "TALVORIN QM710",
-                                             "TALVORIN QM720"};
+inline constexpr const char* kModelList[] = {"TALVORIN KVX-9100", "TALVORIN QM700",
+                                             "TALVORIN QM710", "TALVORIN QM720"};
 
 }  // namespace pos::printer

@@ -6,8 +6,9 @@
 namespace pos::printer {
 
 ITypeInfo* RPrinterObject::typeInfo() {
-    return platform::loadTypeInfo(platform::modulePathOf(reinterpret_cast<const void*>(&RPrinterObject::typeInfo)),
-                                  kIidIRPrinter);
+    return platform::loadTypeInfo(
+        platform::modulePathOf(reinterpret_cast<const void*>(&RPrinterObject::typeInfo)),
+        kIidIRPrinter);
 }
 
 }  // namespace pos::printer

@@ -9,8 +9,9 @@
 
 namespace pos::printer {
 
-class RPrinterObject final : public component::DispatchObject<RPrinterObject, IRPrinter, PrinterService> {
-public:
+class RPrinterObject final
+    : public component::DispatchObject<RPrinterObject, IRPrinter, PrinterService> {
+  public:
     RPrinterObject(IUnknown* outer, PrinterService& service) : DispatchObject(outer, service) {}
 
     static std::span<const component::Method<PrinterService>> methods() { return printerMethods(); }

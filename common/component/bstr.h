@@ -20,7 +20,7 @@ inline const OLECHAR* oleChars(const std::u16string& text) {
 
 // Owns one BSTR.
 class Bstr {
-public:
+  public:
     Bstr() = default;
     explicit Bstr(std::u16string_view text) : value_(allocBstr(text)) {}
     Bstr(const Bstr&) = delete;
@@ -34,7 +34,7 @@ public:
     }
     std::u16string str() const { return fromBstr(value_); }
 
-private:
+  private:
     BSTR value_ = nullptr;
 };
 

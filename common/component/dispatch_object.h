@@ -15,7 +15,7 @@ namespace pos::component {
 
 template <class Derived, class Interface, class Service>
 class DispatchObject : public Interface, public IConnectionPointContainer {
-public:
+  public:
     // The new object's interface riid, or an error; outer may aggregate it (then riid must be
     // IUnknown, and the inner unknown is handed out).
     static HRESULT create(IUnknown* outer, REFIID riid, void** out, Service& service) {
@@ -71,7 +71,7 @@ public:
         return CONNECT_E_NOCONNECTION;
     }
 
-protected:
+  protected:
     DispatchObject(IUnknown* outer, Service& service)
         : inner_(this), outer_(outer != nullptr ? outer : &inner_), service_(service) {
         ModuleLock::lock();
@@ -85,7 +85,7 @@ protected:
         return callById(table(), service_, id, args...);
     }
 
-private:
+  private:
     // The non-delegating unknown: the object's own identity and lifetime.
     struct Inner final : IUnknown {
         explicit Inner(DispatchObject* owner) : owner_(owner) {}
@@ -93,7 +93,8 @@ private:
             if (out == nullptr) return E_POINTER;
             if (IsEqualGUID(riid, IID_IUnknown)) {
                 *out = static_cast<IUnknown*>(this);
-            } else if (IsEqualGUID(riid, IID_IDispatch) || IsEqualGUID(riid, Derived::interfaceId())) {
+            } else if (IsEqualGUID(riid, IID_IDispatch) ||
+                       IsEqualGUID(riid, Derived::interfaceId())) {
                 *out = static_cast<Interface*>(owner_);
             } else if (IsEqualGUID(riid, IID_IConnectionPointContainer)) {
                 *out = static_cast<IConnectionPointContainer*>(owner_);
@@ -122,7 +123,7 @@ private:
 // The class factory of one class; every instance it makes works on the one service.
 template <class Object, class Service>
 class ClassFactory final : public IClassFactory {
-public:
+  public:
     explicit ClassFactory(Service& service) : service_(service) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -156,7 +157,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     Service& service_;
     std::atomic<ULONG> refs_{0};
 };

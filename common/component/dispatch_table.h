@@ -81,7 +81,9 @@ template <>
 struct ParamOf<std::int32_t&> {
     static constexpr Param kind = Param::LongInOut;
     using Holder = std::int32_t;
-    static bool load(VARIANT& v, Holder& h) { return isReference(v) && ParamOf<std::int32_t>::load(v, h); }
+    static bool load(VARIANT& v, Holder& h) {
+        return isReference(v) && ParamOf<std::int32_t>::load(v, h);
+    }
     static bool store(VARIANT& v, const Holder& h) { return storeLong(v, h); }
 };
 template <>
@@ -160,17 +162,20 @@ struct Binder<Fn> {
         // Arguments arrive last-first.
         auto at = [&](std::size_t i) -> VARIANT& { return args.rgvarg[args.cArgs - 1 - i]; };
         std::size_t failed = kCount;
-        ((failed == kCount && !ParamOf<Args>::load(at(I), std::get<I>(holders)) ? failed = I : 0), ...);
+        ((failed == kCount && !ParamOf<Args>::load(at(I), std::get<I>(holders)) ? failed = I : 0),
+         ...);
         if (failed != kCount) {
             if (argError != nullptr) *argError = static_cast<UINT>(args.cArgs - 1 - failed);
             return DISP_E_TYPEMISMATCH;
         }
         if constexpr (kResult == Result::None) {
             (service.*Fn)(std::get<I>(holders)...);
-            if (!(ParamOf<Args>::store(at(I), std::get<I>(holders)) && ...)) return DISP_E_TYPEMISMATCH;
+            if (!(ParamOf<Args>::store(at(I), std::get<I>(holders)) && ...))
+                return DISP_E_TYPEMISMATCH;
         } else {
             R value = (service.*Fn)(std::get<I>(holders)...);
-            if (!(ParamOf<Args>::store(at(I), std::get<I>(holders)) && ...)) return DISP_E_TYPEMISMATCH;
+            if (!(ParamOf<Args>::store(at(I), std::get<I>(holders)) && ...))
+                return DISP_E_TYPEMISMATCH;
             if (trailingResult) {
                 if (!ResultOf<R>::toReference(args.rgvarg[0], value)) {
                     if (argError != nullptr) *argError = 0;
@@ -187,7 +192,8 @@ struct Binder<Fn> {
 }  // namespace detail
 
 template <auto Fn>
-constexpr Method<typename detail::Binder<Fn>::ServiceType> method(DISPID id, std::string_view name) {
+constexpr Method<typename detail::Binder<Fn>::ServiceType> method(DISPID id,
+                                                                  std::string_view name) {
     using B = detail::Binder<Fn>;
     return {id, name, std::span<const Param>(B::kParams), B::kResult, &B::call};
 }
@@ -206,7 +212,9 @@ const Method<Service>* findMethod(std::span<const Method<Service>> table, std::s
         if (m.name.size() == name.size()) {
             bool same = true;
             for (std::size_t i = 0; same && i < name.size(); ++i) {
-                auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+                auto lower = [](char c) {
+                    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+                };
                 same = lower(m.name[i]) == lower(name[i]);
             }
             if (same) return &m;
@@ -216,7 +224,8 @@ const Method<Service>* findMethod(std::span<const Method<Service>> table, std::s
 }
 
 template <class Service>
-HRESULT idsOfNames(std::span<const Method<Service>> table, LPOLESTR* names, UINT count, DISPID* ids) {
+HRESULT idsOfNames(std::span<const Method<Service>> table, LPOLESTR* names, UINT count,
+                   DISPID* ids) {
     if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
     HRESULT hr = S_OK;
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
@@ -235,11 +244,12 @@ HRESULT idsOfNames(std::span<const Method<Service>> table, LPOLESTR* names, UINT
 }
 
 template <class Service>
-HRESULT invokeMethod(std::span<const Method<Service>> table, Service& service, DISPID id, WORD flags,
-                     DISPPARAMS* args, VARIANT* result, UINT* argError) {
+HRESULT invokeMethod(std::span<const Method<Service>> table, Service& service, DISPID id,
+                     WORD flags, DISPPARAMS* args, VARIANT* result, UINT* argError) {
     const Method<Service>* m = findMethod(table, id);
     if (m == nullptr) return DISP_E_MEMBERNOTFOUND;
-    if ((flags & DISPATCH_METHOD) == 0 && flags != DISPATCH_PROPERTYGET) return DISP_E_MEMBERNOTFOUND;
+    if ((flags & DISPATCH_METHOD) == 0 && flags != DISPATCH_PROPERTYGET)
+        return DISP_E_MEMBERNOTFOUND;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     DISPPARAMS& given = args != nullptr ? *args : none;
     if (given.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
@@ -256,7 +266,9 @@ inline VARIANT asArgument(std::int32_t value) {
     return v;
 }
 #ifdef _WIN32
-inline VARIANT asArgument(LONG value) { return asArgument(static_cast<std::int32_t>(value)); }
+inline VARIANT asArgument(LONG value) {
+    return asArgument(static_cast<std::int32_t>(value));
+}
 inline VARIANT asArgument(LONG* ref) {
     VARIANT v;
     VariantInit(&v);
@@ -299,10 +311,12 @@ template <class Service, class... A>
 HRESULT callById(std::span<const Method<Service>> table, Service& service, DISPID id, A... args) {
     std::array<VARIANT, sizeof...(A)> packed{asArgument(args)...};
     // Invoke expects the last argument first.
-    for (std::size_t i = 0; i < packed.size() / 2; ++i) std::swap(packed[i], packed[packed.size() - 1 - i]);
+    for (std::size_t i = 0; i < packed.size() / 2; ++i)
+        std::swap(packed[i], packed[packed.size() - 1 - i]);
     DISPPARAMS params{packed.data(), nullptr, static_cast<UINT>(packed.size()), 0};
     UINT argError = 0;
-    const HRESULT hr = invokeMethod(table, service, id, DISPATCH_METHOD, &params, nullptr, &argError);
+    const HRESULT hr =
+        invokeMethod(table, service, id, DISPATCH_METHOD, &params, nullptr, &argError);
     // A null out-pointer from an early-bound caller is a pointer error, not a type mismatch.
     return hr == DISP_E_TYPEMISMATCH ? E_POINTER : hr;
 }

@@ -5,12 +5,12 @@
 namespace pos::component {
 
 class ModuleLock {
-public:
+  public:
     static void lock() { count_.fetch_add(1, std::memory_order_relaxed); }
     static void unlock() { count_.fetch_sub(1, std::memory_order_acq_rel); }
     static long count() { return count_.load(std::memory_order_acquire); }
 
-private:
+  private:
     static inline std::atomic<long> count_{0};
 };
 

@@ -13,11 +13,13 @@ bool writeKey(platform::RegistryStore& store, platform::Hive hive, const std::st
         if (!store.deleteKeyTree(hive, path)) return false;
     }
     if (!store.createKey(hive, path)) return false;
-    if (key.defaultValue && !store.writeValue(hive, path, RegistryValue{"", ValueType::String, *key.defaultValue, 0})) {
+    if (key.defaultValue &&
+        !store.writeValue(hive, path, RegistryValue{"", ValueType::String, *key.defaultValue, 0})) {
         return false;
     }
     for (const auto& [name, text] : key.namedValues) {
-        if (!store.writeValue(hive, path, RegistryValue{name, ValueType::String, text, 0})) return false;
+        if (!store.writeValue(hive, path, RegistryValue{name, ValueType::String, text, 0}))
+            return false;
     }
     for (const auto& child : key.children) {
         if (!writeKey(store, hive, path, child)) return false;
@@ -51,7 +53,9 @@ bool unregisterKeys(platform::RegistryStore& store, platform::Hive hive,
     return store.transact([&] {
         for (const auto& key : keys) removeKey(store, hive, "", key);
         for (const auto& key : keys) {
-            if (key.removal != RegistrationKey::Removal::NoRemove && store.keyExists(hive, key.name)) return false;
+            if (key.removal != RegistrationKey::Removal::NoRemove &&
+                store.keyExists(hive, key.name))
+                return false;
         }
         return true;
     });

@@ -75,4 +75,6 @@ void CoUninitialize() {
     if (comInitCount > 0) --comInitCount;
 }
 
-LCID GetUserDefaultLCID() { return 0x0409; }
+LCID GetUserDefaultLCID() {
+    return 0x0409;
+}

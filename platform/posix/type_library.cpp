@@ -2,8 +2,14 @@
 
 namespace pos::platform {
 
-ITypeInfo* loadTypeInfo(const std::string&, REFGUID) { return nullptr; }
-HRESULT registerTypeLibrary(const std::string&) { return S_OK; }
-HRESULT unregisterTypeLibrary(REFGUID, unsigned short, unsigned short, LCID) { return S_OK; }
+ITypeInfo* loadTypeInfo(const std::string&, REFGUID) {
+    return nullptr;
+}
+HRESULT registerTypeLibrary(const std::string&) {
+    return S_OK;
+}
+HRESULT unregisterTypeLibrary(REFGUID, unsigned short, unsigned short, LCID) {
+    return S_OK;
+}
 
 }  // namespace pos::platform

@@ -13,7 +13,8 @@ std::unique_ptr<ActivatedObject> activateByProgId(const std::string& progId, Reg
     HRESULT hr = CLSIDFromProgID(wide.c_str(), &clsid);
     IDispatch* dispatch = nullptr;
     if (SUCCEEDED(hr)) {
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                              reinterpret_cast<void**>(&dispatch));
     }
     if (FAILED(hr) || dispatch == nullptr) {
         if (error != nullptr) {

@@ -29,7 +29,8 @@ HRESULT registerTypeLibrary(const std::string& modulePath) {
     return hr;
 }
 
-HRESULT unregisterTypeLibrary(REFGUID libraryId, unsigned short major, unsigned short minor, LCID lcid) {
+HRESULT unregisterTypeLibrary(REFGUID libraryId, unsigned short major, unsigned short minor,
+                              LCID lcid) {
     return UnRegisterTypeLib(libraryId, major, minor, lcid, SYS_WIN32);
 }
 

@@ -30,7 +30,7 @@ constexpr const char* kClassKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrint
 constexpr const char* kDeviceKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter\\KVXSO";
 
 class PrinterOverPty : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = fs::temp_directory_path() / ("kvxso_e2e_" + std::to_string(::getpid()));
         fs::remove_all(dir);
@@ -55,12 +55,16 @@ protected:
         auto entry = reinterpret_cast<HRESULT (*)()>(library.symbol(name));
         return entry != nullptr ? entry() : E_FAIL;
     }
-    std::unique_ptr<pos::platform::RegistryStore> store() { return pos::platform::openSqliteRegistry(registry, nullptr); }
+    std::unique_ptr<pos::platform::RegistryStore> store() {
+        return pos::platform::openSqliteRegistry(registry, nullptr);
+    }
     void text(const char* key, const char* name, const std::string& value) {
-        store()->writeValue(Hive::LocalMachine, key, RegistryValue{name, ValueType::String, value, 0});
+        store()->writeValue(Hive::LocalMachine, key,
+                            RegistryValue{name, ValueType::String, value, 0});
     }
     void number(const char* name, std::uint32_t value) {
-        store()->writeValue(Hive::LocalMachine, kDeviceKey, RegistryValue{name, ValueType::DWord, {}, value});
+        store()->writeValue(Hive::LocalMachine, kDeviceKey,
+                            RegistryValue{name, ValueType::DWord, {}, value});
     }
     void writeEntry() {
         text(kClassKey, "ReceiptPrinter", "KVXSO");
@@ -81,19 +85,22 @@ protected:
         Bytes out;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
         while (out.size() < count) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) break;
             pollfd p{pty.masterFd(), POLLIN, 0};
             if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
             std::uint8_t chunk[256];
-            const ssize_t n = ::read(pty.masterFd(), chunk, std::min(sizeof chunk, count - out.size()));
+            const ssize_t n =
+                ::read(pty.masterFd(), chunk, std::min(sizeof chunk, count - out.size()));
             if (n <= 0) break;
             out.insert(out.end(), chunk, chunk + n);
         }
         return out;
     }
     static std::size_t openDescriptors() {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
     }
 
     fs::path dir;
@@ -112,7 +119,8 @@ TEST_F(PrinterOverPty, LifecycleThroughTheControlObject) {
     EXPECT_EQ(printer.GetPropertyNumber(PIDX_Claimed), 0);
     EXPECT_EQ(printer.SetDeviceEnabled(true), OPOS_SUCCESS);
     EXPECT_TRUE(printer.DeviceEnabled());
-    EXPECT_EQ(printer.callForResult("MarkFeed", {pos::control::CallArg::number(1)}), OPOS_E_ILLEGAL);
+    EXPECT_EQ(printer.callForResult("MarkFeed", {pos::control::CallArg::number(1)}),
+              OPOS_E_ILLEGAL);
     EXPECT_EQ(printer.ReleaseDevice(), OPOS_SUCCESS);
     EXPECT_EQ(printer.Close(), OPOS_SUCCESS);
 
@@ -120,9 +128,10 @@ TEST_F(PrinterOverPty, LifecycleThroughTheControlObject) {
     std::stringstream lines;
     lines << trace.rdbuf();
     EXPECT_NE(lines.str().find("======Recording======\nTime Record:"), std::string::npos);
-    EXPECT_NE(lines.str().find("OpenService:Using COM Port!\n" + pty.slavePath() +
-                               ", BaudRate:19200, Parity:0, DataLength:8, StopBit:0, FlowControl:0\n"),
-              std::string::npos);
+    EXPECT_NE(
+        lines.str().find("OpenService:Using COM Port!\n" + pty.slavePath() +
+                         ", BaudRate:19200, Parity:0, DataLength:8, StopBit:0, FlowControl:0\n"),
+        std::string::npos);
     EXPECT_NE(lines.str().find("MarkFeed:Aways return OPOS_E_ILLEGAL\n======ReleaseDevice======\n"
                                "======CloseService=====\n"),
               std::string::npos);
@@ -141,7 +150,8 @@ TEST_F(PrinterOverPty, UnknownDevicesAndRepeatedOpensLeaveNothingBehind) {
     EXPECT_EQ(printer.Open("NoSuchPrinter"), OPOS_E_NOEXIST);
     EXPECT_FALSE(printer.lastError().empty());
 
-    ASSERT_EQ(printer.Open("KVXSO"), OPOS_SUCCESS) << printer.lastError();  // the device key's own name
+    ASSERT_EQ(printer.Open("KVXSO"), OPOS_SUCCESS)
+        << printer.lastError();  // the device key's own name
     EXPECT_EQ(printer.Close(), OPOS_SUCCESS);
     const std::size_t descriptors = openDescriptors();
     for (int i = 0; i < 20; ++i) {

@@ -17,11 +17,10 @@
 #include <vector>
 
 #include "opos_constants.h"
-#include "simulated_printer.h"
 #include "platform/dynamic_library.h"
 #include "platform/sqlite_registry.h"
 #include "pos_printer_control.h"
-
+#include "simulated_printer.h"
 
 namespace {
 

@@ -28,9 +28,11 @@ std::string readLine(int fd) {
     std::string line;
     const auto deadline = Clock::now() + kPatience;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd ready{fd, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) return line;
+        if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0)
+            return line;
         char c = 0;
         if (::read(fd, &c, 1) != 1 || c == '\n') return line;
         line += c;
@@ -38,13 +40,14 @@ std::string readLine(int fd) {
 }
 }  // namespace
 
-SimulatedPrinter::SimulatedPrinter(const std::filesystem::path& folder) : capture_(folder / "received.bin") {
+SimulatedPrinter::SimulatedPrinter(const std::filesystem::path& folder)
+    : capture_(folder / "received.bin") {
     const std::filesystem::path socketPath = folder / "control";
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
     output_ = out[0];
-    std::vector<std::string> words{POS_PRINTER_SIM, "--quiet", "--control", socketPath.string(), "--capture",
-                                   capture_.string()};
+    std::vector<std::string> words{POS_PRINTER_SIM,     "--quiet",   "--control",
+                                   socketPath.string(), "--capture", capture_.string()};
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -52,10 +55,13 @@ SimulatedPrinter::SimulatedPrinter(const std::filesystem::path& folder) : captur
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    const int error = ::posix_spawn(&pid_, POS_PRINTER_SIM, &actions, nullptr, argv.data(), environ);
+    const int error =
+        ::posix_spawn(&pid_, POS_PRINTER_SIM, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
-    if (error != 0) throw std::runtime_error(std::string("cannot start the simulator: ") + std::strerror(error));
+    if (error != 0)
+        throw std::runtime_error(std::string("cannot start the simulator: ") +
+                                 std::strerror(error));
     const std::string first = readLine(output_);  // "pty /dev/pts/N", once the socket listens
     if (!first.starts_with("pty ")) throw std::runtime_error("the simulator said: " + first);
     slave_ = first.substr(4);
@@ -77,7 +83,8 @@ SimulatedPrinter::~SimulatedPrinter() {
 
 std::string SimulatedPrinter::command(const std::string& line) {
     const std::string text = line + "\n";
-    if (::send(control_, text.data(), text.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(text.size())) {
+    if (::send(control_, text.data(), text.size(), MSG_NOSIGNAL) !=
+        static_cast<ssize_t>(text.size())) {
         return "send failed";
     }
     std::string reply;
@@ -102,7 +109,8 @@ long SimulatedPrinter::receivedCount() {
 
 std::vector<std::uint8_t> SimulatedPrinter::receivedAfterClose() {
     long before = -1;
-    for (long count = receivedCount(); count != before && count >= 0; count = receivedCount()) before = count;
+    for (long count = receivedCount(); count != before && count >= 0; count = receivedCount())
+        before = count;
     return captured();
 }
 

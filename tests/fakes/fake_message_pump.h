@@ -8,7 +8,7 @@
 namespace pos::testing {
 
 class FakeMessagePump : public platform::MessagePump {
-public:
+  public:
     explicit FakeMessagePump(std::uint32_t start = 1000) : now(start) {}
     std::uint32_t tickCount() override { return now; }
     void dispatchPending() override { ++dispatchPasses; }

@@ -2,8 +2,8 @@
 // A serial port in memory: records what is written, replays scripted replies, and lets a test
 // choose the modem lines and which settings the "driver" refuses.
 #include <deque>
-#include <span>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,7 +12,7 @@
 namespace pos::testing {
 
 class FakeSerialPort : public platform::SerialPort {
-public:
+  public:
     struct Shared {
         bool open = false;
         std::string openedName;
@@ -22,7 +22,9 @@ public:
         std::vector<std::vector<std::uint8_t>> writes;
         std::deque<std::uint8_t> incoming;
         platform::SerialLineSettings settings;
-        std::function<bool(const platform::SerialLineSettings&)> accept = [](const auto&) { return true; };
+        std::function<bool(const platform::SerialLineSettings&)> accept = [](const auto&) {
+            return true;
+        };
         bool ctsReadable = true;
         bool cts = false;
         bool failOpen = false;
@@ -95,7 +97,7 @@ public:
     }
     bool closeReceiveEvent() override { return note("closeRx"); }
 
-private:
+  private:
     bool note(const char* what) {
         s_.calls.emplace_back(what);
         return s_.open;

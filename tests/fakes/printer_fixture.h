@@ -17,7 +17,7 @@
 namespace pos::testing {
 
 class PrinterFixture : public ::testing::Test {
-public:
+  public:
     PrinterFixture() {
         // The address alone repeats in test programs that ctest runs side by side.
         dir = std::filesystem::temp_directory_path() /
@@ -41,13 +41,19 @@ public:
         std::filesystem::remove_all(dir);
     }
 
-    std::unique_ptr<platform::RegistryStore> store() { return platform::openSqliteRegistry(registryPath, nullptr); }
-
-    void writeText(const char* name, const std::string& text, const char* key = printer::kDeviceKey) {
-        store()->writeValue(platform::Hive::LocalMachine, key, {name, platform::ValueType::String, text, 0});
+    std::unique_ptr<platform::RegistryStore> store() {
+        return platform::openSqliteRegistry(registryPath, nullptr);
     }
-    void writeNumber(const char* name, std::uint32_t number, const char* key = printer::kDeviceKey) {
-        store()->writeValue(platform::Hive::LocalMachine, key, {name, platform::ValueType::DWord, {}, number});
+
+    void writeText(const char* name, const std::string& text,
+                   const char* key = printer::kDeviceKey) {
+        store()->writeValue(platform::Hive::LocalMachine, key,
+                            {name, platform::ValueType::String, text, 0});
+    }
+    void writeNumber(const char* name, std::uint32_t number,
+                     const char* key = printer::kDeviceKey) {
+        store()->writeValue(platform::Hive::LocalMachine, key,
+                            {name, platform::ValueType::DWord, {}, number});
     }
     // A serial entry as the setup utility writes it.
     void writeSerialEntry(std::uint32_t option = 0x10, const char* key = printer::kDeviceKey) {

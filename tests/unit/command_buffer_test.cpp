@@ -7,7 +7,9 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-Bytes bytesOf(const pos::CommandBuffer& b) { return Bytes(b.bytes().begin(), b.bytes().end()); }
+Bytes bytesOf(const pos::CommandBuffer& b) {
+    return Bytes(b.bytes().begin(), b.bytes().end());
+}
 
 TEST(CommandBuffer, AppendPrependAndClearKeepOrder) {
     pos::CommandBuffer b;

@@ -7,8 +7,12 @@ namespace {
 using pos::control::CallArg;
 using pos::tools::parseScriptLine;
 
-std::int32_t number(const CallArg& a) { return std::get<std::int32_t>(a.value); }
-std::u16string text(const CallArg& a) { return std::get<std::u16string>(a.value); }
+std::int32_t number(const CallArg& a) {
+    return std::get<std::int32_t>(a.value);
+}
+std::u16string text(const CallArg& a) {
+    return std::get<std::u16string>(a.value);
+}
 
 TEST(ConsoleScript, MethodWithNumbersStringsAndReferences) {
     std::string error;
@@ -25,7 +29,8 @@ TEST(ConsoleScript, MethodWithNumbersStringsAndReferences) {
 }
 
 TEST(ConsoleScript, NumbersAndEscapes) {
-    const std::pair<const char*, std::int32_t> numbers[] = {{"-1", -1}, {"0xFFFFFFFF", -1}, {"2147483647", 2147483647}};
+    const std::pair<const char*, std::int32_t> numbers[] = {
+        {"-1", -1}, {"0xFFFFFFFF", -1}, {"2147483647", 2147483647}};
     for (const auto& [token, value] : numbers) {
         auto line = parseScriptLine(std::string("ClaimDevice ") + token, nullptr);
         ASSERT_TRUE(line) << token;

@@ -24,12 +24,13 @@ struct LinkFixture : ::testing::Test {
     std::int32_t deviceType = pos::kDeviceSerial;
     pos::PageCollector pages;
     // Command 7 stands for the commands that honour placement.
-    pos::DeviceLink link{com, usb, deviceType, &pages,
-                         [](pos::CommandBuffer& b, std::int32_t n, std::int32_t placement) {
-                             const std::uint8_t bytes[] = {0x1B, 0x54, static_cast<std::uint8_t>(n)};
-                             placement == pos::DeviceLink::kAtFront ? b.prepend(bytes) : b.append(bytes);
-                             return true;
-                         }};
+    pos::DeviceLink link{
+        com, usb, deviceType, &pages,
+        [](pos::CommandBuffer& b, std::int32_t n, std::int32_t placement) {
+            const std::uint8_t bytes[] = {0x1B, 0x54, static_cast<std::uint8_t>(n)};
+            placement == pos::DeviceLink::kAtFront ? b.prepend(bytes) : b.append(bytes);
+            return true;
+        }};
 };
 
 TEST(FlowControlTable, EachKindRewritesOnlyItsFields) {
@@ -50,9 +51,16 @@ TEST(FlowControlTable, EachKindRewritesOnlyItsFields) {
         {-1, false, false, DtrControl::Enable, RtsControl::Enable, false},
     };
     for (const Row& r : rows) {
-        SerialLineSettings line{.baudRate = 19200, .byteSize = 7, .parity = 2, .stopBits = 2,
-                                .outxCtsFlow = true, .outxDsrFlow = true, .dtrControl = DtrControl::Disable,
-                                .rtsControl = RtsControl::Toggle, .outX = true, .inX = true};
+        SerialLineSettings line{.baudRate = 19200,
+                                .byteSize = 7,
+                                .parity = 2,
+                                .stopBits = 2,
+                                .outxCtsFlow = true,
+                                .outxDsrFlow = true,
+                                .dtrControl = DtrControl::Disable,
+                                .rtsControl = RtsControl::Toggle,
+                                .outX = true,
+                                .inX = true};
         pos::applyFlowControl(line, r.kind);
         SCOPED_TRACE(r.kind);
         EXPECT_EQ(line.outxCtsFlow, r.cts);
@@ -70,8 +78,12 @@ TEST(FlowControlTable, EachKindRewritesOnlyItsFields) {
 
 TEST_F(LinkFixture, OpenSerialRaisesLinesPurgesAndAppliesSettingsInOrder) {
     port.accept = [](const SerialLineSettings& s) { return s.stopBits != 1; };  // 1.5 refused
-    ASSERT_TRUE(link.OpenSerial({.PortName = "COM3", .BaudRate = 38400, .Parity = 1, .StopBits = 1,
-                                 .DataLength = 7, .FlowControl = 2}));
+    ASSERT_TRUE(link.OpenSerial({.PortName = "COM3",
+                                 .BaudRate = 38400,
+                                 .Parity = 1,
+                                 .StopBits = 1,
+                                 .DataLength = 7,
+                                 .FlowControl = 2}));
     EXPECT_EQ(port.openedName, "COM3");
     EXPECT_EQ(port.calls, (std::vector<std::string>{"setRts", "setDtr", "purge"}));
     EXPECT_EQ(port.settings.baudRate, 38400u);

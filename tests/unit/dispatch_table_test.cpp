@@ -47,18 +47,28 @@ VARIANT longArg(VARTYPE vt, std::int32_t v) {
     VariantInit(&a);
     a.vt = vt;
     switch (vt) {
-        case VT_I2: a.iVal = static_cast<SHORT>(v); break;
-        case VT_BOOL: a.boolVal = v != 0 ? VARIANT_TRUE : VARIANT_FALSE; break;
-        case VT_INT: a.intVal = v; break;
-        default: a.lVal = v; break;
+        case VT_I2:
+            a.iVal = static_cast<SHORT>(v);
+            break;
+        case VT_BOOL:
+            a.boolVal = v != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+            break;
+        case VT_INT:
+            a.intVal = v;
+            break;
+        default:
+            a.lVal = v;
+            break;
     }
     return a;
 }
 
-HRESULT invoke(Recorder& r, DISPID id, std::vector<VARIANT> argsLastFirst, VARIANT* result, UINT* err = nullptr) {
+HRESULT invoke(Recorder& r, DISPID id, std::vector<VARIANT> argsLastFirst, VARIANT* result,
+               UINT* err = nullptr) {
     DISPPARAMS p{argsLastFirst.data(), nullptr, static_cast<UINT>(argsLastFirst.size()), 0};
     UINT scratch = 0;
-    return pos::component::invokeMethod<Recorder>(kTable, r, id, DISPATCH_METHOD, &p, result, err ? err : &scratch);
+    return pos::component::invokeMethod<Recorder>(kTable, r, id, DISPATCH_METHOD, &p, result,
+                                                  err ? err : &scratch);
 }
 
 TEST(DispatchTable, ResultComesBackInTheResultVariant) {
@@ -109,7 +119,8 @@ TEST(DispatchTable, MethodsWithoutResultTakeExactlyTheirArguments) {
     VariantInit(&ref);
     ref.vt = VT_BYREF | VT_I4;
     ref.plVal = reinterpret_cast<decltype(ref.plVal)>(&extra);
-    EXPECT_EQ(invoke(r, 3, {ref, longArg(VT_I4, 1), longArg(VT_I4, 3)}, nullptr), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(invoke(r, 3, {ref, longArg(VT_I4, 1), longArg(VT_I4, 3)}, nullptr),
+              DISP_E_BADPARAMCOUNT);
 }
 
 TEST(DispatchTable, StringResultsAndStringArguments) {
@@ -175,11 +186,13 @@ TEST(DispatchTable, BadCallsGetDispatchErrors) {
     EXPECT_EQ(invoke(r, 99, {}, &result), DISP_E_MEMBERNOTFOUND);
     EXPECT_EQ(invoke(r, 8, {}, &result), DISP_E_BADPARAMCOUNT);
     Bstr text(u"x");
-    EXPECT_EQ(invoke(r, 8, {pos::component::asArgument(text.get())}, &result, &err), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(invoke(r, 8, {pos::component::asArgument(text.get())}, &result, &err),
+              DISP_E_TYPEMISMATCH);
     EXPECT_EQ(err, 0u);
     // In/out parameters must come by reference.
-    EXPECT_EQ(invoke(r, 11, {pos::component::asArgument(text.get()), longArg(VT_I4, 1), longArg(VT_I4, 1)}, &result,
-                     &err),
+    EXPECT_EQ(invoke(r, 11,
+                     {pos::component::asArgument(text.get()), longArg(VT_I4, 1), longArg(VT_I4, 1)},
+                     &result, &err),
               DISP_E_TYPEMISMATCH);
     EXPECT_EQ(err, 1u);
 }

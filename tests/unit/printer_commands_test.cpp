@@ -64,17 +64,33 @@ TEST(PrinterCommands, BytesFollowTheSettings) {
     };
     const Case cases[] = {
         {"no feed lines", [](auto& s) { s.FeedLineCount = 0; }, 0, {}},
-        {"cut with feed", [](auto& s) { s.CutFunction = 0x42; }, 19, {0x0A, 0x1D, 0x56, 0x42, 0x01}},
+        {"cut with feed",
+         [](auto& s) { s.CutFunction = 0x42; },
+         19,
+         {0x0A, 0x1D, 0x56, 0x42, 0x01}},
         {"ASB off", [](auto& s) { s.AsbEnabled = 0; }, 20, {0x1D, 0x61, 0x00}},
         {"ASB any non-zero", [](auto& s) { s.AsbEnabled = 1; }, 20, {0x1D, 0x61, 0x0F}},
-        {"double width", [](auto& s) { s.DoubleWidth = 1; }, 4, {0x1B, 0x21, 0x20, 0x1C, 0x21, 0x08}},
+        {"double width",
+         [](auto& s) { s.DoubleWidth = 1; },
+         4,
+         {0x1B, 0x21, 0x20, 0x1C, 0x21, 0x08}},
         {"underline", [](auto& s) { s.UnderlineOn = 1; }, 4, {0x1B, 0x21, 0x80, 0x1C, 0x21, 0x80}},
-        {"double height, bold, font B", [](auto& s) { s.DoubleHeight = s.Emphasized = s.FontB = 1; }, 4,
+        {"double height, bold, font B",
+         [](auto& s) { s.DoubleHeight = s.Emphasized = s.FontB = 1; },
+         4,
          {0x1B, 0x21, 0x19, 0x1C, 0x21, 0x04}},
         {"vertical scale", [](auto& s) { s.VerticalScale = 2; }, 25, {0x1D, 0x21, 0x20}},
-        {"horizontal scale masked", [](auto& s) { s.HorizontalScale = 0x13; }, 25, {0x1D, 0x21, 0x03}},
+        {"horizontal scale masked",
+         [](auto& s) { s.HorizontalScale = 0x13; },
+         25,
+         {0x1D, 0x21, 0x03}},
         {"status request", [](auto& s) { s.StatusRequest = 4; }, 2, {0x10, 0x04, 0x04}},
-        {"raster size", [](auto& s) { s.RasterWidthLow = 0x48; s.RasterHeightLow = 0x10; }, 23,
+        {"raster size",
+         [](auto& s) {
+             s.RasterWidthLow = 0x48;
+             s.RasterHeightLow = 0x10;
+         },
+         23,
          {0x1D, 0x28, 0x76, 0x30, 0x48, 0x00, 0x10, 0x00}},
     };
     for (const Case& c : cases) {

@@ -16,17 +16,21 @@ struct Identification : pos::testing::PrinterFixture {
     pos::tools::PrinterProtocol printer;
     Identification() {
         port.cts = true;
-        port.device = [this](std::span<const std::uint8_t> bytes) { return printer.receive(bytes); };
+        port.device = [this](std::span<const std::uint8_t> bytes) {
+            return printer.receive(bytes);
+        };
         writeSerialEntry();
     }
 };
 
 TEST_F(Identification, EveryModelOfTheFamilyIsAccepted) {
-    for (const char* model : {"TALVORIN KVX-9100", "TALVORIN QM700", "TALVORIN QM720", "TALVORIN ZZ-1"}) {
+    for (const char* model :
+         {"TALVORIN KVX-9100", "TALVORIN QM700", "TALVORIN QM720", "TALVORIN ZZ-1"}) {
         ASSERT_TRUE(printer.setModelName(model));
         port.writes.clear();
         EXPECT_EQ(service->OpenService(u"POSPrinter", u"P", nullptr), OPOS_SUCCESS) << model;
-        EXPECT_EQ(port.writes, (std::vector<Bytes>{{0x1D, 0x28, 0x51}, {0x1D, 0x21, 0x00, 0x1D, 0x61, 0x0F}}))
+        EXPECT_EQ(port.writes,
+                  (std::vector<Bytes>{{0x1D, 0x28, 0x51}, {0x1D, 0x21, 0x00, 0x1D, 0x61, 0x0F}}))
             << model;
     }
 }

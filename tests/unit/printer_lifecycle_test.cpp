@@ -121,10 +121,26 @@ TEST_F(Printer, OpenServiceFailsWithoutAnOpenableInterface) {
     // Each case gets a fresh store and port.
     const OpenFailure cases[] = {
         {"no device entry", [](auto&) {}},
-        {"device type in lower case", [](auto& f) { f.writeSerialEntry(); f.writeText("DeviceType", "com"); }},
-        {"device type Other", [](auto& f) { f.writeSerialEntry(); f.writeText("DeviceType", "Other"); }},
-        {"port does not open", [](auto& f) { f.writeSerialEntry(); f.port.failOpen = true; }},
-        {"USB with no device present", [](auto& f) { f.writeSerialEntry(); f.writeText("DeviceType", "USB"); }},
+        {"device type in lower case",
+         [](auto& f) {
+             f.writeSerialEntry();
+             f.writeText("DeviceType", "com");
+         }},
+        {"device type Other",
+         [](auto& f) {
+             f.writeSerialEntry();
+             f.writeText("DeviceType", "Other");
+         }},
+        {"port does not open",
+         [](auto& f) {
+             f.writeSerialEntry();
+             f.port.failOpen = true;
+         }},
+        {"USB with no device present",
+         [](auto& f) {
+             f.writeSerialEntry();
+             f.writeText("DeviceType", "USB");
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -143,7 +159,8 @@ TEST_F(Printer, ConfigurationFollowsTheProcessorArchitecture) {
     EXPECT_EQ(service->OpenService(u"POSPrinter", u"P", nullptr), OPOS_SUCCESS);
     EXPECT_EQ(port.openedName, "COM7");
     writeText("PROCESSOR_ARCHITECTURE", "ARM64", pos::printer::kEnvironmentKey);
-    EXPECT_EQ(service->OpenService(u"POSPrinter", u"P", nullptr), OPOS_E_ILLEGAL);  // plain key is empty
+    EXPECT_EQ(service->OpenService(u"POSPrinter", u"P", nullptr),
+              OPOS_E_ILLEGAL);  // plain key is empty
 }
 
 TEST_F(Printer, TracingOnceSwitchedOnStaysOn) {
@@ -164,7 +181,8 @@ TEST_F(Printer, PaperWidthRule) {
         if (text != nullptr) {
             writeText("PaperWidth", text);
         } else {
-            store()->deleteValue(pos::platform::Hive::LocalMachine, pos::printer::kDeviceKey, "PaperWidth");
+            store()->deleteValue(pos::platform::Hive::LocalMachine, pos::printer::kDeviceKey,
+                                 "PaperWidth");
         }
         service->OpenService(u"POSPrinter", u"P", nullptr);
         EXPECT_EQ(service->GetPropertyNumber(8016), chars) << (text ? text : "missing");

@@ -29,7 +29,8 @@ TEST_F(OpenService, IdentificationDecidesWhetherAPoweredSerialPrinterPasses) {
         {"seven letters of the brand", reply("TALVORI"), OPOS_E_ILLEGAL},
         {"another brand", reply("OTHERBRAND 1000"), OPOS_E_ILLEGAL},
         {"no answer", {}, OPOS_E_ILLEGAL},
-        {"a length beyond the reply buffer", reply("TALVORIN " + std::string(60, 'X'), 69), OPOS_SUCCESS},
+        {"a length beyond the reply buffer", reply("TALVORIN " + std::string(60, 'X'), 69),
+         OPOS_SUCCESS},
         {"a negative length", reply("TALVORIN QM700", 0x90), OPOS_E_ILLEGAL},
     };
     for (const Case& c : cases) {

@@ -203,14 +203,16 @@ TEST_F(Properties, DeviceEnabledReadsBack103AndAnyNonZeroEnables) {
     writeSerialEntry();
     open();
     // Enabling goes on to start status monitoring, whose lines follow.
-    EXPECT_EQ(traceOf([&] { service->SetPropertyNumber(PIDX_DeviceEnabled, 1); })
-                  .rfind("SetPropertyNumber:0x3\n:PIDXDisp_DeviceEnabled:0x1\nASBStart:", 0),
+    EXPECT_EQ(traceOf([&] {
+                  service->SetPropertyNumber(PIDX_DeviceEnabled, 1);
+              }).rfind("SetPropertyNumber:0x3\n:PIDXDisp_DeviceEnabled:0x1\nASBStart:", 0),
               0u);
     EXPECT_EQ(read(PIDX_DeviceEnabled), 103);
     service->SetPropertyNumber(PIDX_DeviceEnabled, 0);
     EXPECT_EQ(read(PIDX_DeviceEnabled), 0);
-    EXPECT_EQ(traceOf([&] { service->SetPropertyNumber(PIDX_DeviceEnabled, 5); })
-                  .rfind("SetPropertyNumber:0x3\n:PIDXDisp_DeviceEnabled:0x5\nASBStart:", 0),
+    EXPECT_EQ(traceOf([&] {
+                  service->SetPropertyNumber(PIDX_DeviceEnabled, 5);
+              }).rfind("SetPropertyNumber:0x3\n:PIDXDisp_DeviceEnabled:0x5\nASBStart:", 0),
               0u);
     EXPECT_EQ(read(PIDX_DeviceEnabled), 103);
     service->SetPropertyNumber(PIDX_DeviceEnabled, -1);

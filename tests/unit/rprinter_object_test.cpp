@@ -17,10 +17,11 @@ using pos::printer::RPrinterObject;
 using Factory = pos::component::ClassFactory<RPrinterObject, PrinterService>;
 
 class Component : public pos::testing::PrinterFixture {
-protected:
+  protected:
     IDispatch* create() {
         IDispatch* object = nullptr;
-        EXPECT_EQ(factory.CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&object)), S_OK);
+        EXPECT_EQ(factory.CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&object)),
+                  S_OK);
         return object;
     }
     DISPID idOf(IDispatch* object, const char16_t* name) {
@@ -30,12 +31,14 @@ protected:
         return id;
     }
     // As a control object calls: by name, in-parameters only, the result from the VARIANT.
-    std::int32_t callByName(IDispatch* object, const char16_t* name, std::vector<VARIANT> argsLastFirst) {
-        DISPPARAMS params{argsLastFirst.data(), nullptr, static_cast<UINT>(argsLastFirst.size()), 0};
+    std::int32_t callByName(IDispatch* object, const char16_t* name,
+                            std::vector<VARIANT> argsLastFirst) {
+        DISPPARAMS params{argsLastFirst.data(), nullptr, static_cast<UINT>(argsLastFirst.size()),
+                          0};
         VARIANT result;
         VariantInit(&result);
-        EXPECT_EQ(object->Invoke(idOf(object, name), IID_NULL, 0x409, DISPATCH_METHOD, &params, &result, nullptr,
-                                 nullptr),
+        EXPECT_EQ(object->Invoke(idOf(object, name), IID_NULL, 0x409, DISPATCH_METHOD, &params,
+                                 &result, nullptr, nullptr),
                   S_OK);
         EXPECT_EQ(result.vt, VT_I4);
         return result.lVal;
@@ -54,8 +57,9 @@ protected:
 TEST_F(Component, DispatchIdsFollowTheTypeLibrary) {
     IDispatch* object = create();
     const std::pair<const char16_t*, DISPID> expected[] = {
-        {u"COFreezeEvents", 1}, {u"OpenService", 6}, {u"ClaimDevice", 8}, {u"CloseService", 10},
-        {u"ReleaseDevice", 12}, {u"PrintNormal", 21}, {u"PrintMemoryBitmap", 37}, {u"DrawRuledLine", 38}};
+        {u"COFreezeEvents", 1},     {u"OpenService", 6},    {u"ClaimDevice", 8},
+        {u"CloseService", 10},      {u"ReleaseDevice", 12}, {u"PrintNormal", 21},
+        {u"PrintMemoryBitmap", 37}, {u"DrawRuledLine", 38}};
     for (const auto& [name, id] : expected) EXPECT_EQ(idOf(object, name), id);
     EXPECT_EQ(pos::printer::printerMethods().size(), 38u);
     object->Release();
@@ -76,7 +80,9 @@ TEST_F(Component, RefusedMethodByNameAndThroughTheVtable) {
     IDispatch* object = create();
     EXPECT_EQ(callByName(object, u"MarkFeed", {i2(1)}), OPOS_E_ILLEGAL);
     IRPrinter* printer = nullptr;
-    ASSERT_EQ(object->QueryInterface(pos::printer::kIidIRPrinter, reinterpret_cast<void**>(&printer)), S_OK);
+    ASSERT_EQ(
+        object->QueryInterface(pos::printer::kIidIRPrinter, reinterpret_cast<void**>(&printer)),
+        S_OK);
     LONG rc = 0;
     LONG firmware = 77;
     EXPECT_EQ(printer->CompareFirmwareVersion(nullptr, &firmware, &rc), S_OK);
@@ -96,9 +102,12 @@ TEST_F(Component, IdentityAggregationAndModuleLock) {
     IUnknown* unknown = nullptr;
     IConnectionPointContainer* points = nullptr;
     ASSERT_EQ(object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
-    ASSERT_EQ(object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)), S_OK);
+    ASSERT_EQ(
+        object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)),
+        S_OK);
     IConnectionPoint* point = nullptr;
-    EXPECT_EQ(points->FindConnectionPoint(pos::printer::kIidIRPrinterEvents, &point), CONNECT_E_NOCONNECTION);
+    EXPECT_EQ(points->FindConnectionPoint(pos::printer::kIidIRPrinterEvents, &point),
+              CONNECT_E_NOCONNECTION);
     void* other = nullptr;
     EXPECT_EQ(object->QueryInterface(IID_IClassFactory, &other), E_NOINTERFACE);
     points->Release();

@@ -11,10 +11,11 @@ namespace {
 namespace fs = std::filesystem;
 
 class TraceLogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("trace_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() /
+              ("trace_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -95,7 +96,8 @@ TEST_F(TraceLogTest, UnwritableFolderFailsAndHeaderWaitsForTheFirstGoodLine) {
     EXPECT_FALSE(log.Write("lost\n"));
     fs::create_directories(dir / "missing");
     EXPECT_TRUE(log.Write("kept\n"));
-    EXPECT_EQ(read(log.textPath()), "======Recording======\nTime Record:Tue Mar  5 14:07:09 2024\n\nkept\n");
+    EXPECT_EQ(read(log.textPath()),
+              "======Recording======\nTime Record:Tue Mar  5 14:07:09 2024\n\nkept\n");
 }
 
 TEST_F(TraceLogTest, FileRemovedWhileLoadedIsCreatedAgain) {

@@ -1,8 +1,8 @@
 // KVXSO as a registered COM server under Wine: created by ProgID, called by name and DISPID the
 // way control objects call it, its vtable and type library agreeing with the dispatch table.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include <string>
 
@@ -15,8 +15,10 @@ namespace {
 using namespace pos::opos;
 
 class ComApartment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
+  public:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    }
     void TearDown() override { CoUninitialize(); }
 };
 const auto* const kApartment = ::testing::AddGlobalTestEnvironment(new ComApartment);
@@ -44,7 +46,8 @@ LONG invoke(IDispatch* object, DISPID id, std::vector<VARIANT> argsLastFirst) {
     DISPPARAMS params{argsLastFirst.data(), nullptr, static_cast<UINT>(argsLastFirst.size()), 0};
     VARIANT result;
     VariantInit(&result);
-    EXPECT_EQ(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr, nullptr),
+    EXPECT_EQ(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result,
+                             nullptr, nullptr),
               S_OK);
     EXPECT_EQ(result.vt, VT_I4);
     return result.lVal;
@@ -85,7 +88,8 @@ TEST(KvxsoCom, ResultAsTrailingReferenceAndEarlyBoundVtable) {
     args[0].plVal = &rc;
     args[1] = shortArg(1);
     DISPPARAMS params{args, nullptr, 2, 0};
-    EXPECT_EQ(printer->Invoke(28, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+    EXPECT_EQ(printer->Invoke(28, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                              nullptr, nullptr),
               S_OK);
     EXPECT_EQ(rc, OPOS_E_ILLEGAL);
 
@@ -143,7 +147,8 @@ TEST(KvxsoCom, TypeLibraryMatchesTheDispatchTable) {
         EXPECT_EQ(f->memid, m.id) << narrow;
         EXPECT_EQ(std::string(narrow), std::string(m.name));
         const bool hasResult = m.result != pos::component::Result::None;
-        EXPECT_EQ(static_cast<std::size_t>(f->cParams), m.params.size() + (hasResult ? 1 : 0)) << narrow;
+        EXPECT_EQ(static_cast<std::size_t>(f->cParams), m.params.size() + (hasResult ? 1 : 0))
+            << narrow;
         // IUnknown's three and IDispatch's four come first.
         EXPECT_EQ(f->oVft, static_cast<SHORT>((7 + i) * sizeof(void*))) << narrow;
         vtableInfo->ReleaseFuncDesc(f);
@@ -187,7 +192,8 @@ TEST(KvxsoCom, ObjectsLockTheLibraryUntilReleased) {
     IDispatch* printer = createPrinter();
     module = GetModuleHandleW(L"KVXSO.dll");
     ASSERT_NE(module, nullptr);
-    auto canUnload = reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)()>(GetProcAddress(module, "DllCanUnloadNow"));
+    auto canUnload =
+        reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)()>(GetProcAddress(module, "DllCanUnloadNow"));
     ASSERT_NE(canUnload, nullptr);
     EXPECT_EQ(canUnload(), S_FALSE);
     printer->Release();

@@ -19,7 +19,8 @@ bool parseNumber(const std::string& token, std::int32_t& out) {
 }
 
 // Reads a quoted string starting at line[pos] == '"'; bytes are taken as Latin-1, \uXXXX for more.
-bool parseQuoted(const std::string& line, std::size_t& pos, std::u16string& out, std::string* error) {
+bool parseQuoted(const std::string& line, std::size_t& pos, std::u16string& out,
+                 std::string* error) {
     ++pos;
     while (pos < line.size() && line[pos] != '"') {
         char c = line[pos++];
@@ -30,13 +31,27 @@ bool parseQuoted(const std::string& line, std::size_t& pos, std::u16string& out,
         if (pos >= line.size()) break;
         c = line[pos++];
         switch (c) {
-            case 'n': out.push_back(u'\n'); break;
-            case 'r': out.push_back(u'\r'); break;
-            case 't': out.push_back(u'\t'); break;
-            case 'e': out.push_back(u'\x1b'); break;
-            case '0': out.push_back(u'\0'); break;
-            case '\\': out.push_back(u'\\'); break;
-            case '"': out.push_back(u'"'); break;
+            case 'n':
+                out.push_back(u'\n');
+                break;
+            case 'r':
+                out.push_back(u'\r');
+                break;
+            case 't':
+                out.push_back(u'\t');
+                break;
+            case 'e':
+                out.push_back(u'\x1b');
+                break;
+            case '0':
+                out.push_back(u'\0');
+                break;
+            case '\\':
+                out.push_back(u'\\');
+                break;
+            case '"':
+                out.push_back(u'"');
+                break;
             case 'x':
             case 'u': {
                 const std::size_t digits = c == 'x' ? 2 : 4;
@@ -78,7 +93,8 @@ std::optional<ScriptLine> parseScriptLine(const std::string& line, std::string* 
     skipSpace();
     if (pos >= line.size() || line[pos] == '#') return std::nullopt;
     ScriptLine out;
-    while (pos < line.size() && (std::isalnum(static_cast<unsigned char>(line[pos])) || line[pos] == '_')) {
+    while (pos < line.size() &&
+           (std::isalnum(static_cast<unsigned char>(line[pos])) || line[pos] == '_')) {
         out.method.push_back(line[pos++]);
     }
     if (out.method.empty()) {
@@ -97,7 +113,8 @@ std::optional<ScriptLine> parseScriptLine(const std::string& line, std::string* 
             continue;
         }
         std::string token;
-        while (pos < line.size() && !std::isspace(static_cast<unsigned char>(line[pos]))) token.push_back(line[pos++]);
+        while (pos < line.size() && !std::isspace(static_cast<unsigned char>(line[pos])))
+            token.push_back(line[pos++]);
         std::int32_t number = 0;
         if (!parseNumber(token, number)) {
             if (error) *error = "'" + token + "' is neither a number nor a quoted string";
@@ -112,18 +129,31 @@ std::string escapeText(const std::u16string& text) {
     std::string out;
     for (char16_t c : text) {
         switch (c) {
-            case u'\n': out += "\\n"; break;
-            case u'\r': out += "\\r"; break;
-            case u'\t': out += "\\t"; break;
-            case u'\x1b': out += "\\e"; break;
-            case u'\\': out += "\\\\"; break;
-            case u'"': out += "\\\""; break;
+            case u'\n':
+                out += "\\n";
+                break;
+            case u'\r':
+                out += "\\r";
+                break;
+            case u'\t':
+                out += "\\t";
+                break;
+            case u'\x1b':
+                out += "\\e";
+                break;
+            case u'\\':
+                out += "\\\\";
+                break;
+            case u'"':
+                out += "\\\"";
+                break;
             default:
                 if (c >= 0x20 && c < 0x7F) {
                     out.push_back(static_cast<char>(c));
                 } else {
                     char hex[8];
-                    std::snprintf(hex, sizeof hex, c < 0x100 ? "\\x%02X" : "\\u%04X", static_cast<unsigned>(c));
+                    std::snprintf(hex, sizeof hex, c < 0x100 ? "\\x%02X" : "\\u%04X",
+                                  static_cast<unsigned>(c));
                     out += hex;
                 }
         }
@@ -133,22 +163,38 @@ std::string escapeText(const std::u16string& text) {
 
 const char* resultCodeName(std::int32_t code) {
     switch (code) {
-        case 0: return "OPOS_SUCCESS";
-        case 101: return "OPOS_E_CLOSED";
-        case 102: return "OPOS_E_CLAIMED";
-        case 103: return "OPOS_E_NOTCLAIMED";
-        case 104: return "OPOS_E_NOSERVICE";
-        case 105: return "OPOS_E_DISABLED";
-        case 106: return "OPOS_E_ILLEGAL";
-        case 107: return "OPOS_E_NOHARDWARE";
-        case 108: return "OPOS_E_OFFLINE";
-        case 109: return "OPOS_E_NOEXIST";
-        case 110: return "OPOS_E_EXISTS";
-        case 111: return "OPOS_E_FAILURE";
-        case 112: return "OPOS_E_TIMEOUT";
-        case 113: return "OPOS_E_BUSY";
-        case 114: return "OPOS_E_EXTENDED";
-        default: return "";
+        case 0:
+            return "OPOS_SUCCESS";
+        case 101:
+            return "OPOS_E_CLOSED";
+        case 102:
+            return "OPOS_E_CLAIMED";
+        case 103:
+            return "OPOS_E_NOTCLAIMED";
+        case 104:
+            return "OPOS_E_NOSERVICE";
+        case 105:
+            return "OPOS_E_DISABLED";
+        case 106:
+            return "OPOS_E_ILLEGAL";
+        case 107:
+            return "OPOS_E_NOHARDWARE";
+        case 108:
+            return "OPOS_E_OFFLINE";
+        case 109:
+            return "OPOS_E_NOEXIST";
+        case 110:
+            return "OPOS_E_EXISTS";
+        case 111:
+            return "OPOS_E_FAILURE";
+        case 112:
+            return "OPOS_E_TIMEOUT";
+        case 113:
+            return "OPOS_E_BUSY";
+        case 114:
+            return "OPOS_E_EXTENDED";
+        default:
+            return "";
     }
 }
 

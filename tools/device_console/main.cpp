@@ -58,8 +58,8 @@ bool run(pos::control::ControlObject& device, pos::tools::ScriptLine& line) {
         return true;
     }
     if (m == "DeviceEnabled") {
-        say("DeviceEnabled = " + std::to_string(number(0)) + " -> " + codeText(device.SetDeviceEnabled(number(0) != 0)) +
-            "\n");
+        say("DeviceEnabled = " + std::to_string(number(0)) + " -> " +
+            codeText(device.SetDeviceEnabled(number(0) != 0)) + "\n");
         return true;
     }
     if (m == "Close") {
@@ -67,7 +67,8 @@ bool run(pos::control::ControlObject& device, pos::tools::ScriptLine& line) {
         return false;
     }
     std::string call = m + "(";
-    for (std::size_t i = 0; i < line.args.size(); ++i) call += (i ? ", " : "") + describe(line.args[i]);
+    for (std::size_t i = 0; i < line.args.size(); ++i)
+        call += (i ? ", " : "") + describe(line.args[i]);
     call += ")";
     const pos::control::CallResult r = device.callService(m, line.args);
     std::string text = call + " = ";
@@ -84,7 +85,8 @@ bool run(pos::control::ControlObject& device, pos::tools::ScriptLine& line) {
     }
     text += "\n";
     for (std::size_t i = 0; i < line.args.size(); ++i) {
-        if (line.args[i].byRef) text += "  argument " + std::to_string(i + 1) + " = " + describe(line.args[i]) + "\n";
+        if (line.args[i].byRef)
+            text += "  argument " + std::to_string(i + 1) + " = " + describe(line.args[i]) + "\n";
     }
     say(text);
     return true;
@@ -117,12 +119,15 @@ int runConsole(int argc, char** argv) {
     }
     std::istream& script = scriptPath.empty() ? std::cin : file;
 
-    pos::control::ControlObject device(deviceClass, [] { return pos::platform::openSystemRegistry(); });
-    device.setStatusUpdateHandler([](std::int32_t status) { say("StatusUpdateEvent " + std::to_string(status) + "\n"); });
+    pos::control::ControlObject device(deviceClass,
+                                       [] { return pos::platform::openSystemRegistry(); });
+    device.setStatusUpdateHandler(
+        [](std::int32_t status) { say("StatusUpdateEvent " + std::to_string(status) + "\n"); });
     const std::int32_t opened = device.Open(deviceName);
     say("Open(\"" + deviceName + "\") = " + codeText(opened) + "\n");
     if (opened != 0) {
-        if (!device.lastError().empty()) std::fprintf(stderr, "pos-console: %s\n", device.lastError().c_str());
+        if (!device.lastError().empty())
+            std::fprintf(stderr, "pos-console: %s\n", device.lastError().c_str());
         return 1;
     }
 

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     }
     const HRESULT hr = call();
     if (FAILED(hr)) {
-        std::fprintf(stderr, "pos-regsvr: %s failed with 0x%08X\n", entry, static_cast<unsigned>(hr));
+        std::fprintf(stderr, "pos-regsvr: %s failed with 0x%08X\n", entry,
+                     static_cast<unsigned>(hr));
         return 1;
     }
     std::printf("%s succeeded for %s\n", entry, path);

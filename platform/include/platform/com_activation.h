@@ -13,7 +13,7 @@ namespace pos::platform {
 // Owns the component's dispatch interface and, on POSIX, the library that serves it; the
 // object is released before its library unloads.
 class ActivatedObject {
-public:
+  public:
     ActivatedObject() = default;
     ActivatedObject(IDispatch* dispatch, DynamicLibrary library)
         : dispatch_(dispatch), library_(std::move(library)) {}
@@ -24,7 +24,7 @@ public:
     }
     IDispatch* dispatch() const { return dispatch_; }
 
-private:
+  private:
     IDispatch* dispatch_ = nullptr;
     DynamicLibrary library_;
 };

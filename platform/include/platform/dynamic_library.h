@@ -6,7 +6,7 @@ namespace pos::platform {
 
 // A loaded shared library, unloaded when the object goes away.
 class DynamicLibrary {
-public:
+  public:
     DynamicLibrary() = default;
     static DynamicLibrary open(const std::string& path, std::string* error = nullptr);
     DynamicLibrary(DynamicLibrary&& other) noexcept;
@@ -18,7 +18,7 @@ public:
     bool loaded() const { return handle_ != nullptr; }
     void* symbol(const std::string& name) const;
 
-private:
+  private:
     explicit DynamicLibrary(void* handle) : handle_(handle) {}
     void* handle_ = nullptr;
 };

@@ -8,7 +8,7 @@
 namespace pos::platform {
 
 class MessagePump {
-public:
+  public:
     virtual ~MessagePump() = default;
     // Milliseconds since an arbitrary start, wrapping at 2^32 like GetTickCount.
     virtual std::uint32_t tickCount() = 0;

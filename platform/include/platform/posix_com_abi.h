@@ -73,12 +73,17 @@ using REFIID = const GUID&;
 using REFCLSID = const GUID&;
 using REFGUID = const GUID&;
 
-inline bool IsEqualGUID(REFGUID a, REFGUID b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
-inline bool operator==(REFGUID a, REFGUID b) { return IsEqualGUID(a, b); }
+inline bool IsEqualGUID(REFGUID a, REFGUID b) {
+    return std::memcmp(&a, &b, sizeof(GUID)) == 0;
+}
+inline bool operator==(REFGUID a, REFGUID b) {
+    return IsEqualGUID(a, b);
+}
 
 inline constexpr GUID IID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 inline constexpr GUID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-inline constexpr GUID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr GUID IID_IClassFactory = {
+    0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 inline constexpr GUID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 inline constexpr GUID IID_IConnectionPointContainer = {
     0xB196B284, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
@@ -176,21 +181,21 @@ struct IUnknown {
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     ~IUnknown() = default;
 };
 
 // Never implemented here: there are no type libraries and no connection points on POSIX.
 struct ITypeInfo : IUnknown {
-protected:
+  protected:
     ~ITypeInfo() = default;
 };
 struct IConnectionPoint : IUnknown {
-protected:
+  protected:
     ~IConnectionPoint() = default;
 };
 struct IEnumConnectionPoints : IUnknown {
-protected:
+  protected:
     ~IEnumConnectionPoints() = default;
 };
 
@@ -202,7 +207,7 @@ struct IDispatch : IUnknown {
     virtual HRESULT Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
                            VARIANT* result, EXCEPINFO* exception, UINT* argError) = 0;
 
-protected:
+  protected:
     ~IDispatch() = default;
 };
 
@@ -210,7 +215,7 @@ struct IClassFactory : IUnknown {
     virtual HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) = 0;
     virtual HRESULT LockServer(BOOL lock) = 0;
 
-protected:
+  protected:
     ~IClassFactory() = default;
 };
 
@@ -218,7 +223,7 @@ struct IConnectionPointContainer : IUnknown {
     virtual HRESULT EnumConnectionPoints(IEnumConnectionPoints** points) = 0;
     virtual HRESULT FindConnectionPoint(REFIID riid, IConnectionPoint** point) = 0;
 
-protected:
+  protected:
     ~IConnectionPointContainer() = default;
 };
 

@@ -26,7 +26,7 @@ struct RegistryValue {
 // Key paths use backslashes ("SOFTWARE\\OLEforRetail\\ServiceOPOS"); key and value names
 // compare case-insensitively. Text is UTF-8.
 class RegistryStore {
-public:
+  public:
     virtual ~RegistryStore() = default;
 
     virtual bool keyExists(Hive hive, std::string_view path) = 0;

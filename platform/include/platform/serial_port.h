@@ -30,13 +30,13 @@ struct SerialLineSettings {
 };
 
 struct SerialLineStatus {
-    std::uint32_t errors = 0;   // CE_* bits, 0 where the system reports none
-    std::uint32_t inQueue = 0;  // received bytes waiting to be read
-    std::uint32_t outQueue = 0; // bytes not yet transmitted
+    std::uint32_t errors = 0;    // CE_* bits, 0 where the system reports none
+    std::uint32_t inQueue = 0;   // received bytes waiting to be read
+    std::uint32_t outQueue = 0;  // bytes not yet transmitted
 };
 
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
 
     // Opens the port for exclusive read/write, closing any previous one. Win32 opens the name

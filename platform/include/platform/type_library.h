@@ -10,6 +10,7 @@ namespace pos::platform {
 // reference for the caller; nullptr when there is none.
 ITypeInfo* loadTypeInfo(const std::string& modulePath, REFGUID interfaceId);
 HRESULT registerTypeLibrary(const std::string& modulePath);
-HRESULT unregisterTypeLibrary(REFGUID libraryId, unsigned short major, unsigned short minor, LCID lcid);
+HRESULT unregisterTypeLibrary(REFGUID libraryId, unsigned short major, unsigned short minor,
+                              LCID lcid);
 
 }  // namespace pos::platform
