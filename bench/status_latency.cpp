@@ -20,9 +20,9 @@
 #include <thread>
 #include <vector>
 
+#include "installed_printer.h"
 #include "opos_constants.h"
 #include "platform/descriptor_io.h"
-#include "platform/dynamic_library.h"
 #include "platform/pseudo_terminal.h"
 #include "platform/registry_store.h"
 #include "platform/serial_port.h"
@@ -120,44 +120,6 @@ class EventClock {
     int count_ = 0;
 };
 
-bool registerLibrary() {
-    std::string error;
-    auto library = pos::platform::DynamicLibrary::open(KVXSO_PATH, &error);
-    auto registerServer = reinterpret_cast<HRESULT (*)()>(library.symbol("DllRegisterServer"));
-    if (registerServer == nullptr || registerServer() != S_OK) {
-        std::fprintf(stderr, "cannot register %s %s\n", KVXSO_PATH, error.c_str());
-        return false;
-    }
-    return true;
-}
-
-void writeDeviceEntry(pos::platform::RegistryStore& store, const std::string& port) {
-    using pos::platform::Hive;
-    using pos::platform::RegistryValue;
-    using pos::platform::ValueType;
-    const char* classKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter";
-    const char* deviceKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter\\KVXSO";
-    const auto text = [&](const char* key, const char* name, const std::string& value) {
-        store.writeValue(Hive::LocalMachine, key, RegistryValue{name, ValueType::String, value, 0});
-    };
-    const auto number = [&](const char* name, std::uint32_t value) {
-        store.writeValue(Hive::LocalMachine, deviceKey,
-                         RegistryValue{name, ValueType::DWord, {}, value});
-    };
-    text(classKey, "ReceiptPrinter", "KVXSO");
-    text(deviceKey, "", "OPOS.KVXSO");
-    text(deviceKey, "DeviceType", "COM");
-    text(deviceKey, "PaperWidth", " 3\" / 80mm");
-    number("DeviceID", 0);
-    number("Option", 0);  // no trace files: what an installation runs with
-    text(deviceKey, "Baud", "19200");
-    text(deviceKey, "COMPORT", port);
-    text(deviceKey, "Parity", "0");
-    text(deviceKey, "DataLength", "8");
-    text(deviceKey, "StopBit", "0");
-    number("FlowControl", 0);
-}
-
 double milliseconds(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
@@ -165,8 +127,12 @@ double milliseconds(Clock::duration d) {
 int measure() {
     ServedPrinter printer;
     auto store = pos::platform::openSystemRegistry();
-    if (!store || !registerLibrary()) return 1;
-    writeDeviceEntry(*store, printer.slavePath());
+    if (!store || pos::testing::callComponentExport("DllRegisterServer") != S_OK) {
+        std::fprintf(stderr, "cannot register %s\n", KVXSO_PATH);
+        return 1;
+    }
+    // No trace files: what an installation runs with.
+    pos::testing::writeSerialPrinterEntry(*store, printer.slavePath(), 0);
     store.reset();
 
     EventClock events;

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "installed_printer.h"
 #include "opos_constants.h"
 #include "picture_files.h"
-#include "platform/dynamic_library.h"
 #include "platform/pseudo_terminal.h"
 #include "platform/sqlite_registry.h"
 #include "pos_printer_control.h"
@@ -19,13 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace pos::opos;
 using pos::control::CallArg;
-using pos::platform::Hive;
-using pos::platform::RegistryValue;
-using pos::platform::ValueType;
 using Bytes = std::vector<std::uint8_t>;
-
-constexpr const char* kClassKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter";
-constexpr const char* kDeviceKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter\\KVXSO";
 
 class BitmapOverPty : public ::testing::Test {
   protected:
@@ -36,21 +30,9 @@ class BitmapOverPty : public ::testing::Test {
         registry = (dir / "registry.db").string();
         ::setenv("OPOS_REGISTRY", registry.c_str(), 1);
         ::setenv("TMPDIR", scratch().c_str(), 1);  // where the service makes its private folders
-        std::string error;
-        auto library = pos::platform::DynamicLibrary::open(KVXSO_PATH, &error);
-        ASSERT_TRUE(library.loaded()) << error;
-        auto registerServer = reinterpret_cast<HRESULT (*)()>(library.symbol("DllRegisterServer"));
-        ASSERT_NE(registerServer, nullptr);
-        ASSERT_EQ(registerServer(), S_OK);
-        text(kClassKey, "ReceiptPrinter", "KVXSO");
-        text(kDeviceKey, "", "OPOS.KVXSO");
-        text(kDeviceKey, "DeviceType", "COM");
-        text(kDeviceKey, "PaperWidth", " 3\" / 80mm");
-        text(kDeviceKey, "Baud", "19200");
-        text(kDeviceKey, "COMPORT", pty.slavePath());
-        text(kDeviceKey, "Parity", "0");
-        text(kDeviceKey, "DataLength", "8");
-        text(kDeviceKey, "StopBit", "0");
+        ASSERT_EQ(pos::testing::callComponentExport("DllRegisterServer"), S_OK);
+        pos::testing::writeSerialPrinterEntry(*pos::platform::openSqliteRegistry(registry, nullptr),
+                                              pty.slavePath(), 0);
     }
     void TearDown() override {
         fs::remove_all(dir);
@@ -58,10 +40,6 @@ class BitmapOverPty : public ::testing::Test {
         ::unsetenv("TMPDIR");
     }
     fs::path scratch() const { return dir / "scratch"; }
-    void text(const char* key, const char* name, const std::string& value) {
-        pos::platform::openSqliteRegistry(registry, nullptr)
-            ->writeValue(Hive::LocalMachine, key, RegistryValue{name, ValueType::String, value, 0});
-    }
     // Reads from the printer's end until count bytes came or a second passed.
     Bytes receive(std::size_t count) {
         Bytes out;

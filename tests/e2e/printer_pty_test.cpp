@@ -11,8 +11,8 @@
 #include <sstream>
 #include <thread>
 
+#include "installed_printer.h"
 #include "opos_constants.h"
-#include "platform/dynamic_library.h"
 #include "platform/pseudo_terminal.h"
 #include "platform/sqlite_registry.h"
 #include "pos_printer_control.h"
@@ -22,12 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace pos::opos;
 using pos::platform::Hive;
-using pos::platform::RegistryValue;
-using pos::platform::ValueType;
 using Bytes = std::vector<std::uint8_t>;
-
-constexpr const char* kClassKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter";
-constexpr const char* kDeviceKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter\\KVXSO";
 
 class PrinterOverPty : public ::testing::Test {
   protected:
@@ -39,8 +34,8 @@ class PrinterOverPty : public ::testing::Test {
         ::setenv("OPOS_REGISTRY", registry.c_str(), 1);
         previousDir = fs::current_path();
         fs::current_path(dir);  // trace files land in the host's current folder
-        ASSERT_EQ(callExport("DllRegisterServer"), S_OK);
-        writeEntry();
+        ASSERT_EQ(pos::testing::callComponentExport("DllRegisterServer"), S_OK);
+        pos::testing::writeSerialPrinterEntry(*store(), pty.slavePath(), 0x10);
     }
     void TearDown() override {
         fs::current_path(previousDir);
@@ -48,37 +43,8 @@ class PrinterOverPty : public ::testing::Test {
         ::unsetenv("OPOS_REGISTRY");
     }
 
-    HRESULT callExport(const char* name) {
-        std::string error;
-        auto library = pos::platform::DynamicLibrary::open(KVXSO_PATH, &error);
-        EXPECT_TRUE(library.loaded()) << error;
-        auto entry = reinterpret_cast<HRESULT (*)()>(library.symbol(name));
-        return entry != nullptr ? entry() : E_FAIL;
-    }
     std::unique_ptr<pos::platform::RegistryStore> store() {
         return pos::platform::openSqliteRegistry(registry, nullptr);
-    }
-    void text(const char* key, const char* name, const std::string& value) {
-        store()->writeValue(Hive::LocalMachine, key,
-                            RegistryValue{name, ValueType::String, value, 0});
-    }
-    void number(const char* name, std::uint32_t value) {
-        store()->writeValue(Hive::LocalMachine, kDeviceKey,
-                            RegistryValue{name, ValueType::DWord, {}, value});
-    }
-    void writeEntry() {
-        text(kClassKey, "ReceiptPrinter", "KVXSO");
-        text(kDeviceKey, "", "OPOS.KVXSO");
-        text(kDeviceKey, "DeviceType", "COM");
-        text(kDeviceKey, "PaperWidth", " 3\" / 80mm");
-        number("DeviceID", 0);
-        number("Option", 0x10);
-        text(kDeviceKey, "Baud", "19200");
-        text(kDeviceKey, "COMPORT", pty.slavePath());
-        text(kDeviceKey, "Parity", "0");
-        text(kDeviceKey, "DataLength", "8");
-        text(kDeviceKey, "StopBit", "0");
-        number("FlowControl", 0);
     }
     // Reads from the printer's end until count bytes came or a second passed.
     Bytes receive(std::size_t count) {
@@ -163,7 +129,7 @@ TEST_F(PrinterOverPty, UnknownDevicesAndRepeatedOpensLeaveNothingBehind) {
 }
 
 TEST_F(PrinterOverPty, UnregistrationRemovesTheComponentKeys) {
-    ASSERT_EQ(callExport("DllUnregisterServer"), S_OK);
+    ASSERT_EQ(pos::testing::callComponentExport("DllUnregisterServer"), S_OK);
     auto s = store();
     EXPECT_FALSE(s->keyExists(Hive::ClassesRoot, "OPOS.KVXSO"));
     EXPECT_FALSE(s->keyExists(Hive::ClassesRoot, "OPOS.KVXSO.1"));
@@ -195,7 +161,7 @@ TEST_F(PrinterOverPty, RegistrationWritesTheDocumentedKeys) {
 
     // ForceRemove: a stale subkey under the class key does not survive registration.
     s->createKey(Hive::ClassesRoot, clsid + "\\Stale");
-    ASSERT_EQ(callExport("DllRegisterServer"), S_OK);
+    ASSERT_EQ(pos::testing::callComponentExport("DllRegisterServer"), S_OK);
     EXPECT_FALSE(store()->keyExists(Hive::ClassesRoot, clsid + "\\Stale"));
 }
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "installed_printer.h"
 #include "opos_constants.h"
-#include "platform/dynamic_library.h"
 #include "platform/sqlite_registry.h"
 #include "pos_printer_control.h"
 #include "simulated_printer.h"
@@ -27,14 +27,9 @@ namespace {
 namespace fs = std::filesystem;
 using pos::testing::SimulatedPrinter;
 using namespace pos::opos;
-using pos::platform::Hive;
-using pos::platform::RegistryValue;
-using pos::platform::ValueType;
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* kClassKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter";
-constexpr const char* kDeviceKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter\\KVXSO";
 constexpr auto kPatience = std::chrono::seconds(10);
 
 // The status values the application's handler received, from whichever thread.
@@ -75,36 +70,9 @@ class StatusOverSimulator : public ::testing::Test {
         previousDir = fs::current_path();
         fs::current_path(dir);  // trace files land in the host's current folder
         printer = std::make_unique<SimulatedPrinter>(dir);
-        {
-            std::string error;
-            auto library = pos::platform::DynamicLibrary::open(KVXSO_PATH, &error);
-            ASSERT_TRUE(library.loaded()) << error;
-            auto registerServer =
-                reinterpret_cast<HRESULT (*)()>(library.symbol("DllRegisterServer"));
-            ASSERT_NE(registerServer, nullptr);
-            ASSERT_EQ(registerServer(), S_OK);
-        }
-        auto store = pos::platform::openSqliteRegistry(registry, nullptr);
-        const auto text = [&](const char* key, const char* name, const std::string& value) {
-            store->writeValue(Hive::LocalMachine, key,
-                              RegistryValue{name, ValueType::String, value, 0});
-        };
-        const auto number = [&](const char* name, std::uint32_t value) {
-            store->writeValue(Hive::LocalMachine, kDeviceKey,
-                              RegistryValue{name, ValueType::DWord, {}, value});
-        };
-        text(kClassKey, "ReceiptPrinter", "KVXSO");
-        text(kDeviceKey, "", "OPOS.KVXSO");
-        text(kDeviceKey, "DeviceType", "COM");
-        text(kDeviceKey, "PaperWidth", " 3\" / 80mm");
-        number("DeviceID", 0);
-        number("Option", 0x10);
-        text(kDeviceKey, "Baud", "19200");
-        text(kDeviceKey, "COMPORT", printer->slavePath());
-        text(kDeviceKey, "Parity", "0");
-        text(kDeviceKey, "DataLength", "8");
-        text(kDeviceKey, "StopBit", "0");
-        number("FlowControl", 0);
+        ASSERT_EQ(pos::testing::callComponentExport("DllRegisterServer"), S_OK);
+        pos::testing::writeSerialPrinterEntry(*pos::platform::openSqliteRegistry(registry, nullptr),
+                                              printer->slavePath(), 0x10);
     }
     void TearDown() override {
         printer.reset();

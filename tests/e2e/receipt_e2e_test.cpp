@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "installed_printer.h"
 #include "opos_constants.h"
-#include "platform/dynamic_library.h"
 #include "platform/sqlite_registry.h"
 #include "pos_printer_control.h"
 #include "receipt_files.h"
@@ -26,14 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using pos::testing::SimulatedPrinter;
 using namespace pos::opos;
-using pos::platform::Hive;
-using pos::platform::RegistryValue;
-using pos::platform::ValueType;
 using pos::test::Bytes;
 using Clock = std::chrono::steady_clock;
-
-constexpr const char* kClassKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter";
-constexpr const char* kDeviceKey = "SOFTWARE\\OLEforRetail\\ServiceOPOS\\POSPrinter\\KVXSO";
 
 const fs::path kData = POS_RECEIPT_DATA;
 
@@ -51,29 +45,9 @@ class ReceiptOverSimulator : public ::testing::Test {
         pos::test::writeFile("receipt_logo.bmp",
                              pos::test::readHexFile(kData / "receipt_logo.hex"));
         printer = std::make_unique<SimulatedPrinter>(dir);
-        {
-            std::string error;
-            auto library = pos::platform::DynamicLibrary::open(KVXSO_PATH, &error);
-            ASSERT_TRUE(library.loaded()) << error;
-            auto registerServer =
-                reinterpret_cast<HRESULT (*)()>(library.symbol("DllRegisterServer"));
-            ASSERT_NE(registerServer, nullptr);
-            ASSERT_EQ(registerServer(), S_OK);
-        }
-        auto store = pos::platform::openSqliteRegistry(registry, nullptr);
-        const auto text = [&](const char* key, const char* name, const std::string& value) {
-            store->writeValue(Hive::LocalMachine, key,
-                              RegistryValue{name, ValueType::String, value, 0});
-        };
-        text(kClassKey, "ReceiptPrinter", "KVXSO");
-        text(kDeviceKey, "", "OPOS.KVXSO");
-        text(kDeviceKey, "DeviceType", "COM");
-        text(kDeviceKey, "PaperWidth", " 3\" / 80mm");
-        text(kDeviceKey, "Baud", "19200");
-        text(kDeviceKey, "COMPORT", printer->slavePath());
-        text(kDeviceKey, "Parity", "0");
-        text(kDeviceKey, "DataLength", "8");
-        text(kDeviceKey, "StopBit", "0");
+        ASSERT_EQ(pos::testing::callComponentExport("DllRegisterServer"), S_OK);
+        pos::testing::writeSerialPrinterEntry(*pos::platform::openSqliteRegistry(registry, nullptr),
+                                              printer->slavePath(), 0);
     }
     void TearDown() override {
         printer.reset();
